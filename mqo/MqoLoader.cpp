@@ -1,1 +1,4 @@
-// placeholder
+// placeholder until the model operations land
+#include "MqoLoader.h"
+
+MqoLoaderState mqoLoaderState;
