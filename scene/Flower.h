@@ -1,0 +1,29 @@
+// One flower particle: where it stands, its tint and how it moves each frame.
+#pragma once
+
+class Flower {
+public:
+    Flower();
+    void respawn();
+
+    float x;
+    float depth;
+    float angle;
+    float y;
+    float red;
+    float green;
+    float blue;
+    float spin;
+    float rise;
+    float drift;
+    float radius;
+    float halfWidth;
+    float halfHeight;
+};
+
+// One frame's motion of a flower: spin, drift with mirror wrap, rise with respawn.
+void advanceFlower(Flower& flower);
+void drawFlower(const Flower& flower);
+
+// Steps and draws every flower of the scene, in array order.
+void advanceAndDrawFlowers();

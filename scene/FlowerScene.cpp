@@ -1,0 +1,96 @@
+#include "FlowerScene.h"
+
+#include "FlowerSceneState.h"
+#include "MqoLoader.h"
+#include "Random.h"
+#include "SaverGeometry.h"
+#include "SaverSettings.h"
+#include "ScenePlatform.h"
+#include "SceneSeed.h"
+
+#include <GL/glu.h>
+#include <cmath>
+
+FlowerScene flowerScene;
+
+namespace {
+
+constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
+constexpr double modelScale = 0.015;
+
+// A zero or negative height never comes from a real window; it must not divide by zero.
+double viewHeight() {
+    return saverGeometry.height > 0 ? saverGeometry.height : 1;
+}
+
+void fixCamera() {
+    flowerScene.nearPlane = 1.0f;
+    flowerScene.depthScale = 100.0f;
+    flowerScene.farPlane = 1000.0f;
+    flowerScene.fovY = 10.0f;
+    flowerScene.fovX = static_cast<float>(saverGeometry.width * 10.0 / viewHeight());
+    flowerScene.flowerRadius = 3.0f;
+    flowerScene.halfWidthAt100 =
+        static_cast<float>(std::atan(flowerScene.fovX * 0.5 * degreesToRadians) * 100.0);
+    flowerScene.halfHeightAt100 = static_cast<float>(std::atan(degreesToRadians * 5.0) * 100.0);
+}
+
+void createFlowers() {
+    // A negative count can only come from a hand-edited registry value: no flowers then.
+    const int32_t count = saverSettings.hanaNum > 0 ? saverSettings.hanaNum : 0;
+    flowerScene.flowerCount = count;
+    flowerScene.flowers = count > 0 ? new Flower[count] : nullptr;
+}
+
+// The model reaches the loader as a file. Without one the scene runs with no model.
+bool writeModelFile() {
+    flowerScene.modelPath[0] = '\0';
+    const EmbeddedModel model = sceneEmbeddedModel();
+    if (!model.bytes || !sceneTempModelPath(flowerScene.modelPath, sizeof flowerScene.modelPath))
+        return false;
+    if (!sceneWriteModelFile(flowerScene.modelPath, model.bytes, model.size)) {
+        // Never delete at tear-down a file that this run did not write.
+        flowerScene.modelPath[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void sceneInit() {
+    randomSeed(sceneSeed());
+    fixCamera();
+    createFlowers();
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    const bool haveFile = writeModelFile();
+    mqoStartLoader();
+    flowerScene.flowerModel = haveFile ? mqoLoadModel(flowerScene.modelPath, modelScale) : nullptr;
+}
+
+void sceneRenderFrame() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(flowerScene.fovY, saverGeometry.width / viewHeight(), flowerScene.nearPlane,
+                   flowerScene.farPlane);
+    gluLookAt(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0);
+    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    advanceAndDrawFlowers();
+    glFlush();
+}
+
+void sceneRelease() {
+    delete[] flowerScene.flowers;
+    flowerScene.flowers = nullptr;
+    flowerScene.flowerCount = 0;
+    // The host deletes its context first; buffers then went with it, and the process is ending.
+    if (flowerScene.flowerModel && sceneHasCurrentGlContext())
+        mqoFreeModels(flowerScene.flowerModel, 1);
+    flowerScene.flowerModel = nullptr;
+    mqoReleaseTexturePool();
+    if (flowerScene.modelPath[0] != '\0')
+        sceneRemoveModelFile(flowerScene.modelPath);
+    flowerScene.modelPath[0] = '\0';
+}

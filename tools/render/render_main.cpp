@@ -1,0 +1,101 @@
+// Renders the saver's frames without a display and saves some of them as PNG.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include <GL/gl.h>
+
+#include "FlowerScene.h"
+#include "FlowerSceneState.h"
+#include "HeadlessGl.h"
+#include "PngWriter.h"
+#include "RenderOptions.h"
+#include "SaverGeometry.h"
+#include "SaverSettings.h"
+#include "SceneSeed.h"
+
+namespace {
+
+uint32_t chosenSeed;
+
+uint32_t fixedSeed() {
+    return chosenSeed;
+}
+
+std::string framePath(const std::string& folder, int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04d.png", frame);
+    return (std::filesystem::path(folder) / name).string();
+}
+
+void printTimings(std::vector<double>& milliseconds) {
+    std::sort(milliseconds.begin(), milliseconds.end());
+    const size_t count = milliseconds.size();
+    const double median = count % 2 ? milliseconds[count / 2]
+                                    : (milliseconds[count / 2 - 1] + milliseconds[count / 2]) / 2.0;
+    std::printf("%zu frames: min %.2f ms, median %.2f ms, max %.2f ms per frame\n", count, milliseconds.front(),
+                median, milliseconds.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions options;
+    std::string error;
+    if (!parseRenderOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "petalrain-render: %s\n%s", error.c_str(), renderUsage);
+        return 2;
+    }
+    std::error_code made;
+    std::filesystem::create_directories(options.outDir, made);
+    if (made) {
+        std::fprintf(stderr, "petalrain-render: cannot create %s: %s\n", options.outDir.c_str(),
+                     made.message().c_str());
+        return 1;
+    }
+    if (!headlessGlOpen(options.width, options.height)) {
+        std::fprintf(stderr, "petalrain-render: no offscreen OpenGL context of %dx%d\n", options.width,
+                     options.height);
+        return 1;
+    }
+
+    saverGeometry = {0, 0, options.width, options.height};
+    saverSettings.hanaNum = static_cast<int16_t>(options.flowers);
+    saverSettings.hanaRate = static_cast<int16_t>(options.size);
+    saverSettings.screen = 1;
+    if (options.seeded) {
+        chosenSeed = options.seed;
+        sceneSetSeedSource(fixedSeed);
+    }
+    sceneInit();
+    if (!flowerScene.flowerModel)
+        std::fprintf(stderr, "petalrain-render: the flower model did not load; frames stay white\n");
+
+    std::vector<uint8_t> pixels(static_cast<size_t>(options.width) * options.height * 4);
+    std::vector<double> milliseconds;
+    milliseconds.reserve(static_cast<size_t>(options.frames));
+    int status = 0;
+    for (int frame = 1; frame <= options.frames && status == 0; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        sceneRenderFrame();
+        glFinish();
+        const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+        milliseconds.push_back(spent.count());
+        if (!shouldSaveFrame(options, frame))
+            continue;
+        headlessGlReadPixels(pixels.data());
+        const std::string path = framePath(options.outDir, frame);
+        if (writePng(path, pixels.data(), options.width, options.height)) {
+            std::printf("wrote %s\n", path.c_str());
+        } else {
+            std::fprintf(stderr, "petalrain-render: cannot write %s\n", path.c_str());
+            status = 1;
+        }
+    }
+    sceneRelease();
+    headlessGlClose();
+    printTimings(milliseconds);
+    return status;
+}
