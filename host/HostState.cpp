@@ -1,0 +1,3 @@
+#include "HostState.h"
+
+HostState hostState;

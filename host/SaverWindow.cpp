@@ -1,0 +1,164 @@
+#include "SaverWindow.h"
+
+#include "FlowerScene.h"
+#include "HostState.h"
+#include "PixelFormat.h"
+#include "SaverGeometry.h"
+#include "SaverSettings.h"
+
+#include <windowsx.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr UINT_PTR frameTimerId = 1;
+constexpr UINT frameIntervalMs = 1;
+constexpr uint16_t ignoredMouseMoves = 6;
+constexpr int pointerTolerance = 3;
+
+bool registerSaverClass()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = saverWindowProc;
+    windowClass.hInstance = hostState.instance;
+    // The resources hold no icon 32512, so the class ends up without one of its own.
+    windowClass.hIcon = LoadIconA(hostState.instance, MAKEINTRESOURCEA(32512));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "saver";
+    return RegisterClassA(&windowClass) != 0;
+}
+
+void previewGeometry()
+{
+    RECT parent = {};
+    GetWindowRect(hostState.parentWindow, &parent);
+    saverGeometry = {0, 0, parent.right - parent.left, parent.bottom - parent.top};
+}
+
+void saverGeometryFromSettings()
+{
+    // Only 1 asks for all monitors; anything else, as in the dialog, means the primary one.
+    if (saverSettings.screen != 1) {
+        saverGeometry = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        return;
+    }
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    saverGeometry = {x, y, GetSystemMetrics(SM_CXVIRTUALSCREEN) - x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - y};
+}
+
+void requestClose()
+{
+    if (hostState.runMode != Preview)
+        PostMessageA(hostState.window, WM_CLOSE, 0, 0);
+}
+
+void onCreate(HWND window)
+{
+    hostState.window = window;
+    hostState.deviceContext = GetDC(window);
+    setupPixelFormat(hostState.deviceContext);
+    hostState.renderContext = wglCreateContext(hostState.deviceContext);
+    wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
+    hostState.timerId = SetTimer(window, frameTimerId, frameIntervalMs, nullptr);
+    if (hostState.runMode == Saver) {
+        GetCursorPos(&hostState.startCursor);
+        ShowCursor(FALSE);
+    }
+    sceneInit();
+}
+
+void drawFrame(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
+    sceneRenderFrame();
+    SwapBuffers(hostState.deviceContext);
+    EndPaint(window, &paint);
+}
+
+// Only a clear move on both axes at once ends the saver, and never one of the first few.
+void testMovement(HWND window, LPARAM lParam)
+{
+    if (hostState.runMode == Preview)
+        return;
+    ++hostState.mouseMoveCount;
+    if (hostState.mouseMoveCount <= ignoredMouseMoves)
+        return;
+    // The start was taken in screen coordinates, so bring the client point there too.
+    POINT pointer = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(window, &pointer);
+    if (std::abs(hostState.startCursor.x - pointer.x) <= pointerTolerance)
+        return;
+    if (std::abs(hostState.startCursor.y - pointer.y) <= pointerTolerance)
+        return;
+    PostMessageA(hostState.window, WM_CLOSE, 0, 0);
+}
+
+// The context goes first: the scene's tear-down needs none.
+void onDestroy(HWND window)
+{
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(hostState.renderContext);
+    ReleaseDC(window, hostState.deviceContext);
+    KillTimer(window, hostState.timerId);
+    ShowCursor(TRUE);
+    sceneRelease();
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+int createSaverWindow(bool preview)
+{
+    if (!registerSaverClass())
+        return 1;
+    DWORD style;
+    DWORD extendedStyle;
+    if (preview) {
+        style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        extendedStyle = 0;
+        previewGeometry();
+    } else {
+        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        extendedStyle = WS_EX_TOPMOST;
+        saverGeometryFromSettings();
+    }
+    HWND window = CreateWindowExA(extendedStyle, "saver", "Screen Saver", style, saverGeometry.x, saverGeometry.y,
+                                  saverGeometry.width, saverGeometry.height, hostState.parentWindow, nullptr,
+                                  hostState.instance, nullptr);
+    return window == nullptr ? 1 : 0;
+}
+
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        break;
+    case WM_DESTROY:
+        onDestroy(window);
+        return 0;
+    case WM_SYSCOMMAND:
+        // Neither the window menu nor a request to start a screen saver acts on the saver.
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        requestClose();
+        break;
+    case WM_TIMER:
+        // Whatever the timer id: every tick is a frame.
+        drawFrame(window);
+        break;
+    case WM_MOUSEMOVE:
+        testMovement(window, lParam);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
