@@ -1,0 +1,7 @@
+#include "TempFolder.h"
+
+#include <windows.h>
+
+void setTempFolder(const std::string& folder) {
+    SetEnvironmentVariableA("TMP", folder.c_str());
+}
