@@ -1,0 +1,262 @@
+// The settings dialog, opened the way the program opens it: WinMain with an empty command line.
+#include "HostState.h"
+#include "HostTestSupport.h"
+#include "SaverSettings.h"
+#include "SettingsDialog.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        unblockSettingsKey();
+        deleteSettingsKey();
+    }
+    void TearDown() override
+    {
+        unblockSettingsKey();
+        deleteSettingsKey();
+    }
+
+    // Opens the dialog, runs the steps on it (dialog is set before the first one) and
+    // returns how many dialogs had to be closed by force afterwards.
+    int runDialog(std::vector<std::function<void()>> steps)
+    {
+        steps.insert(steps.begin(), awaitDialog());
+        int exitCode = -1;
+        int forced = runModal(steps, [&] { exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, emptyLine, 0); });
+        EXPECT_EQ(exitCode, 0);
+        return forced;
+    }
+
+    std::function<void()> awaitDialog()
+    {
+        return [this] {
+            dialog = findSettingsDialog();
+            if (dialog == nullptr)
+                return retryStepLater();
+            // Trackbars notify when they paint; make sure they have.
+            RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        };
+    }
+    std::string itemText(int id) { return windowText(GetDlgItem(dialog, id)); }
+    LRESULT position(int id) { return SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0); }
+    bool ticked() { return SendDlgItemMessageA(dialog, idFullScreen, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void click(int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+    // Keys go through the dialog's own loop, like typed ones.
+    void postKey(int id, WPARAM key)
+    {
+        HWND control = GetDlgItem(dialog, id);
+        SetFocus(control);
+        PostMessageA(control, WM_KEYDOWN, key, 0);
+        PostMessageA(control, WM_KEYUP, key, 0xC0000000);
+    }
+    std::function<void()> expectStillOpen()
+    {
+        return [this] { EXPECT_TRUE(IsWindowVisible(dialog)); };
+    }
+
+    HWND dialog = nullptr;
+    char emptyLine[1] = "";
+};
+
+TEST_F(SettingsDialogTest, ShowsItsJapaneseTextsAsCodePage932)
+{
+    EXPECT_EQ(runDialog({[this] {
+                  EXPECT_EQ(windowText(dialog), sjis::dialogTitle);
+                  EXPECT_EQ(itemText(IDOK), "OK");
+                  EXPECT_EQ(itemText(idCancel), "\xb7\xac\xdd\xbe\xd9");
+                  EXPECT_EQ(itemText(1006), "\x89\xd4\x82\xcc\x90\x94");
+                  EXPECT_EQ(itemText(1005), "\x89\xd4\x82\xcc\x91\xe5\x82\xab\x82\xb3");
+                  EXPECT_EQ(itemText(idFullScreen), "\x83\x74\x83\x8b\x83\x58\x83\x4e\x83\x8a\x81\x5b\x83\x93");
+                  LOGFONTA font = {};
+                  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+                  EXPECT_STREQ(font.lfFaceName, "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e");
+                  EXPECT_EQ(font.lfCharSet, 1);
+                  click(idCancel);
+              }}),
+              0);
+}
+
+TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing)
+{
+    EXPECT_EQ(runDialog({[this] {
+                  EXPECT_EQ(position(idCountTrackbar), 7500);
+                  EXPECT_EQ(itemText(idCountText), "7500");
+                  EXPECT_EQ(position(idSizeTrackbar), 100);
+                  EXPECT_EQ(itemText(idSizeText), "1.00");
+                  EXPECT_TRUE(ticked());
+                  click(idCancel);
+              }}),
+              0);
+    EXPECT_TRUE(settingsKeyExists());
+    EXPECT_EQ(settingsValueCount(), 0);
+}
+
+TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown)
+{
+    writeDwordSetting("HanaNum", 20000);
+    EXPECT_EQ(runDialog({[this] {
+                  EXPECT_EQ(position(idCountTrackbar), 10000);
+                  EXPECT_EQ(itemText(idCountText), "10000");
+                  click(IDOK);
+              }}),
+              0);
+    auto count = readSetting("HanaNum");
+    auto rate = readSetting("HanaRate");
+    auto screen = readSetting("screen");
+    ASSERT_TRUE(count && rate && screen);
+    EXPECT_EQ(count->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(count->value, 10000u);
+    EXPECT_EQ(rate->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(rate->value, 100u);
+    EXPECT_EQ(screen->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(screen->value, 1u);
+}
+
+TEST_F(SettingsDialogTest, ShowsTheSizeAsAFactorWithTwoDecimals)
+{
+    for (auto [rate, text] : {std::pair{50, "0.50"}, {123, "1.23"}, {300, "3.00"}, {10, "0.10"}, {5, "0.10"}}) {
+        writeDwordSetting("HanaRate", rate);
+        EXPECT_EQ(runDialog({[this, text = text] {
+                      EXPECT_EQ(itemText(idSizeText), text);
+                      click(idCancel);
+                  }}),
+                  0);
+    }
+}
+
+TEST_F(SettingsDialogTest, KeysMoveTheTrackbarsByPagesAndLinesAndTheTextsFollow)
+{
+    EXPECT_EQ(runDialog({
+                  [this] { postKey(idCountTrackbar, VK_NEXT); },
+                  [this] {
+                      EXPECT_EQ(position(idCountTrackbar), 8000);
+                      EXPECT_EQ(itemText(idCountText), "8000");
+                      postKey(idCountTrackbar, VK_LEFT);
+                      postKey(idSizeTrackbar, VK_NEXT);
+                  },
+                  [this] {
+                      EXPECT_EQ(itemText(idCountText), "7999");
+                      EXPECT_EQ(position(idSizeTrackbar), 110);
+                      EXPECT_EQ(itemText(idSizeText), "1.10");
+                      postKey(idSizeTrackbar, VK_RIGHT);
+                  },
+                  [this] {
+                      EXPECT_EQ(itemText(idSizeText), "1.11");
+                      // Enter on a trackbar presses the default button.
+                      postKey(idSizeTrackbar, VK_RETURN);
+                  },
+              }),
+              0);
+    EXPECT_EQ(readSetting("HanaNum")->value, 7999u);
+    EXPECT_EQ(readSetting("HanaRate")->value, 111u);
+}
+
+TEST_F(SettingsDialogTest, TypedTextIsReplacedAndNeverStored)
+{
+    EXPECT_EQ(runDialog({
+                  [this] {
+                      SetDlgItemTextA(dialog, idCountText, "123");
+                      InvalidateRect(GetDlgItem(dialog, idCountTrackbar), nullptr, TRUE);
+                  },
+                  [this] {
+                      EXPECT_EQ(itemText(idCountText), "7500");
+                      SetDlgItemTextA(dialog, idSizeText, "9.99");
+                      click(IDOK);
+                  },
+              }),
+              0);
+    EXPECT_EQ(readSetting("HanaNum")->value, 7500u);
+    EXPECT_EQ(readSetting("HanaRate")->value, 100u);
+}
+
+TEST_F(SettingsDialogTest, EscapeDoesNothingAndTheCloseButtonStoresNothing)
+{
+    EXPECT_EQ(runDialog({
+                  [this] { postKey(idCountTrackbar, VK_ESCAPE); },
+                  expectStillOpen(),
+                  [this] {
+                      postKey(idCountTrackbar, VK_NEXT);
+                      PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                  },
+              }),
+              0);
+    EXPECT_EQ(settingsValueCount(), 0);
+}
+
+TEST_F(SettingsDialogTest, OnlyAScreenOfOneTicksTheBox)
+{
+    for (DWORD screen : {0u, 2u}) {
+        writeDwordSetting("screen", screen);
+        EXPECT_EQ(runDialog({[this] {
+                      EXPECT_FALSE(ticked());
+                      click(IDOK);
+                  }}),
+                  0);
+        EXPECT_EQ(readSetting("screen")->value, 0u);
+    }
+}
+
+TEST_F(SettingsDialogTest, UnticingTheBoxStoresZero)
+{
+    EXPECT_EQ(runDialog({[this] {
+                  click(idFullScreen);
+                  click(IDOK);
+              }}),
+              0);
+    EXPECT_EQ(readSetting("screen")->value, 0u);
+}
+
+TEST_F(SettingsDialogTest, WithoutARegistryTheDialogStartsAtZeroAndStaysOpenUntilOkCanStore)
+{
+    blockSettingsKey();
+    saverSettings = {};  // as at start-up
+    std::string saveMessage;
+    EXPECT_EQ(runModal(
+                  {
+                      [] {
+                          HWND box = findMessageBox(sjis::loadErrorCaption);
+                          if (box == nullptr)
+            return retryStepLater();
+                          EXPECT_EQ(messageBoxText(box), sjis::loadErrorText);
+                          EndDialog(box, IDOK);
+                      },
+                      awaitDialog(),
+                      [this] {
+                          EXPECT_EQ(itemText(idCountText), "1");
+                          EXPECT_EQ(itemText(idSizeText), "0.10");
+                          EXPECT_FALSE(ticked());
+                          PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                      },
+                      [&] {
+                          HWND box = findMessageBox(sjis::saveErrorCaption);
+                          if (box == nullptr)
+            return retryStepLater();
+                          saveMessage = messageBoxText(box);
+                          EndDialog(box, IDOK);
+                      },
+                      expectStillOpen(),
+                      [this] {
+                          unblockSettingsKey();
+                          click(IDOK);
+                      },
+                  },
+                  [] {
+                      char line[] = "";
+                      EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, line, 0), 0);
+                  }),
+              0);
+    EXPECT_EQ(saveMessage, sjis::saveErrorText);
+    EXPECT_EQ(readSetting("HanaNum")->value, 1u);
+    EXPECT_EQ(readSetting("HanaRate")->value, 10u);
+    EXPECT_EQ(readSetting("screen")->value, 0u);
+}
+
+}  // namespace
