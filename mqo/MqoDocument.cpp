@@ -1,4 +1,348 @@
-// placeholder until the document reader lands
+// MQO text documents: a line-oriented, keyword-driven reader.
+//
+// Lines are read with fgets into 256-byte buffers, so a longer line arrives in
+// pieces of 255 characters, each handled as a line of its own. Keywords are found
+// anywhere in a line; values are scanned with sscanf and the scan results are not
+// tested: a field that no scan reaches keeps its zero.
 #include "MqoDocument.h"
 
-int mqoParseDocument(MqoModel*, const char*, double, int) { return 0; }
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "MqoFile.h"
+#include "MqoLoader.h"
+#include "MqoMesh.h"
+
+namespace {
+
+constexpr int kMaxTextLength = MQO_TEXT_SIZE - 1;
+
+bool readLine(FILE* file, char (&line)[MQO_TEXT_SIZE]) {
+    return std::fgets(line, MQO_TEXT_SIZE, file) != nullptr;
+}
+
+bool isClosingLine(const char* line) {
+    return std::strchr(line, '}') != nullptr;
+}
+
+// Reads up to and including the next line that contains '}'.
+void skipToClosingLine(FILE* file) {
+    char line[MQO_TEXT_SIZE];
+    while (readLine(file, line) && !isClosingLine(line)) {
+    }
+}
+
+// Entries a table may always have, whatever the file holds: enough for the
+// zero-filled tables of short documents (an empty Material chunk declares its
+// size without lines), small enough to cost nothing.
+constexpr long kUnboundedEntries = 1024;
+
+// A declared entry count lowered to the larger of kUnboundedEntries and what the
+// rest of the file can hold at bytesPerEntry bytes each; negative counts become 0.
+int boundedCount(FILE* file, int declared, long bytesPerEntry) {
+    if (declared <= 0)
+        return 0;
+    long most = mqoRemainingBytes(file) / bytesPerEntry;
+    if (most < kUnboundedEntries)
+        most = kUnboundedEntries;
+    return declared < most ? declared : static_cast<int>(most);
+}
+
+// A zero-filled array of count entries; null (and count 0) when count is 0 or
+// memory runs out.
+template <typename T>
+T* allocateZeroed(int& count) {
+    T* entries = count > 0 ? static_cast<T*>(std::calloc(count, sizeof(T))) : nullptr;
+    if (!entries)
+        count = 0;
+    return entries;
+}
+
+// The text inside "keyword(...)": from after the opening parenthesis to the first
+// ')' (or to the end of the line when there is none), without one enclosing quote
+// at either end, cut to 255 characters.
+void copyArgument(const char* keyword, size_t keywordLength, char* out) {
+    const char* begin = keyword + keywordLength;
+    const char* close = std::strchr(begin, ')');
+    const char* end = close ? close : begin + std::strcspn(begin, "\r\n");
+    if (begin < end && *begin == '"')
+        ++begin;
+    if (begin < end && end[-1] == '"')
+        --end;
+    size_t length = static_cast<size_t>(end - begin);
+    if (length > static_cast<size_t>(kMaxTextLength))
+        length = kMaxTextLength;
+    std::memcpy(out, begin, length);
+    out[length] = '\0';
+}
+
+void parseMaterialLine(const char* line, MqoMaterial& material) {
+    // Colour values that the scan does not reach stay 0.
+    float r = 0, g = 0, b = 0, a = 0, dif = 0, amb = 0, emi = 0, spc = 0;
+    if (const char* colour = std::strstr(line, "col("))
+        std::sscanf(colour, "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)", &r, &g, &b, &a, &dif,
+                    &amb, &emi, &spc, &material.power);
+    const float factors[4] = {dif, amb, emi, spc};
+    float* groups[4] = {material.diffuse, material.ambient, material.emission, material.specular};
+    for (int i = 0; i < 4; ++i) {
+        groups[i][0] = r * factors[i];
+        groups[i][1] = g * factors[i];
+        groups[i][2] = b * factors[i];
+        groups[i][3] = a;
+    }
+
+    const char* texture = std::strstr(line, "tex(");
+    material.useTexture = texture ? 1 : 0;
+    material.textureFile[0] = '\0';
+    material.alphaFile[0] = '\0';
+    if (!texture)
+        return;
+    copyArgument(texture, 4, material.textureFile);
+    if (const char* alphaPlane = std::strstr(line, "aplane("))
+        copyArgument(alphaPlane, 7, material.alphaFile);
+}
+
+void freeObject(MqoObjectData& object) {
+    std::free(object.vertices);
+    std::free(object.faces);
+    object.vertices = nullptr;
+    object.faces = nullptr;
+}
+
+// Replaces the object's vertex array with a zeroed one for its declared count.
+void allocateVertices(FILE* file, MqoObjectData& object, long bytesPerVertex) {
+    std::free(object.vertices);
+    object.vertexCount = boundedCount(file, object.vertexCount, bytesPerVertex);
+    object.vertices = allocateZeroed<MqoVec3>(object.vertexCount);
+}
+
+float littleEndianFloat(const unsigned char* bytes) {
+    const uint32_t bits = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A texture path: the name itself when it holds ':', else the directory and the
+// name. False when there is no directory to join or the result is too long.
+bool texturePath(const char* directory, const char* name, char (&path)[MQO_TEXT_SIZE]) {
+    if (std::strchr(name, ':')) {
+        std::snprintf(path, sizeof path, "%s", name);
+        return true;
+    }
+    if (!directory)
+        return false;
+    const int length = std::snprintf(path, sizeof path, "%s%s", directory, name);
+    return length >= 0 && length <= kMaxTextLength;
+}
+
+}  // namespace
+
+int mqoParseMaterialChunk(FILE* file, MqoMaterial* materials, int capacity) {
+    char line[MQO_TEXT_SIZE];
+    int filled = 0;
+    while (readLine(file, line) && !isClosingLine(line)) {
+        if (filled < capacity)
+            parseMaterialLine(line, materials[filled++]);
+    }
+    return filled;
+}
+
+int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity) {
+    char line[MQO_TEXT_SIZE];
+    int filled = 0;
+    while (readLine(file, line) && !isClosingLine(line)) {
+        if (filled < capacity) {
+            MqoVec3& v = vertices[filled++];
+            std::sscanf(line, "%f %f %f", &v.x, &v.y, &v.z);
+        }
+    }
+    return filled;
+}
+
+int mqoParseVectorBlock(FILE* file, MqoVec3* vertices, int capacity) {
+    char line[MQO_TEXT_SIZE];
+    if (!readLine(file, line))
+        return -1;
+    const char* vector = std::strstr(line, "Vector");
+    if (!vector)
+        return -1;
+    int count = 0;
+    int byteSize = 0;
+    std::sscanf(vector, "Vector %d [%d]", &count, &byteSize);
+
+    // Never more than the file still holds, whatever the line claims.
+    const long available = mqoRemainingBytes(file);
+    const size_t wanted = byteSize <= 0 ? 0 : static_cast<size_t>(byteSize < available ? byteSize : available);
+    unsigned char* data = wanted ? static_cast<unsigned char*>(std::malloc(wanted)) : nullptr;
+    size_t read = 0;
+    if (data)
+        read = std::fread(data, 1, wanted, file);
+    else if (wanted)
+        std::fseek(file, static_cast<long>(wanted), SEEK_CUR);
+
+    long copied = static_cast<long>(read / 12);
+    if (copied > count)
+        copied = count < 0 ? 0 : count;
+    if (copied > capacity)
+        copied = capacity < 0 ? 0 : capacity;
+    for (long i = 0; i < copied; ++i) {
+        const unsigned char* element = data + i * 12;
+        vertices[i] = {littleEndianFloat(element), littleEndianFloat(element + 4), littleEndianFloat(element + 8)};
+    }
+    std::free(data);
+    skipToClosingLine(file);
+    return static_cast<int>(copied);
+}
+
+int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity) {
+    char line[MQO_TEXT_SIZE];
+    int filled = 0;
+    while (readLine(file, line) && !isClosingLine(line)) {
+        if (filled >= capacity)
+            continue;
+        MqoFace& face = faces[filled++];
+        std::sscanf(line, "%d", &face.cornerCount);
+        int* v = face.vertexIndex;
+        float* uv = face.uv;
+        if (const char* indices = std::strstr(line, "V(")) {
+            if (face.cornerCount == 3)
+                std::sscanf(indices, "V(%d %d %d)", &v[0], &v[1], &v[2]);
+            else if (face.cornerCount == 4)
+                std::sscanf(indices, "V(%d %d %d %d)", &v[0], &v[1], &v[2], &v[3]);
+        }
+        face.material = 0;
+        if (const char* material = std::strstr(line, "M("))
+            std::sscanf(material, "M(%d)", &face.material);
+        else
+            face.material = -1;
+        if (const char* coords = std::strstr(line, "UV(")) {
+            if (face.cornerCount == 3)
+                std::sscanf(coords, "UV(%f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4], &uv[5]);
+            else if (face.cornerCount == 4)
+                std::sscanf(coords, "UV(%f %f %f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4], &uv[5],
+                            &uv[6], &uv[7]);
+        }
+    }
+    return filled;
+}
+
+void mqoParseObjectChunk(FILE* file, MqoObjectData* object) {
+    char line[MQO_TEXT_SIZE];
+    while (readLine(file, line) && !isClosingLine(line)) {
+        if (std::strstr(line, "visible "))
+            std::sscanf(line, " visible %d", &object->visible);
+        if (std::strstr(line, "shading "))
+            std::sscanf(line, " shading %d", &object->shading);
+        if (std::strstr(line, "facet "))
+            std::sscanf(line, " facet %f", &object->facet);
+        if (std::strstr(line, "vertex ")) {
+            std::sscanf(line, " vertex %d", &object->vertexCount);
+            allocateVertices(file, *object, 1);  // a vertex line may be as short as a line feed
+            mqoParseVertexList(file, object->vertices, object->vertexCount);
+        }
+        if (std::strstr(line, "BVertex")) {
+            std::sscanf(line, " BVertex %d", &object->vertexCount);
+            allocateVertices(file, *object, 12);  // binary vertices take 12 bytes each
+            mqoParseVectorBlock(file, object->vertices, object->vertexCount);
+        }
+        if (std::strstr(line, "face ")) {
+            std::sscanf(line, " face %d", &object->faceCount);
+            std::free(object->faces);
+            object->faceCount = boundedCount(file, object->faceCount, 1);
+            object->faces = allocateZeroed<MqoFace>(object->faceCount);
+            mqoParseFaceList(file, object->faces, object->faceCount);
+        }
+    }
+}
+
+int mqoPathDirectory(const char* path, char* directory) {
+    const char* backslash = std::strrchr(path, '\\');
+    const char* slash = std::strrchr(path, '/');
+    const char* separator = !slash || (backslash && backslash > slash) ? backslash : slash;
+    const size_t length = separator ? static_cast<size_t>(separator - path) + 1 : 0;
+    if (length > static_cast<size_t>(kMaxTextLength)) {
+        directory[0] = '\0';
+        return -1;
+    }
+    std::memcpy(directory, path, length);
+    directory[length] = '\0';
+    return static_cast<int>(length);
+}
+
+void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records) {
+    *records = {};
+    int declaredMaterials = 0;  // a header that names no count reuses the last one
+    char line[MQO_TEXT_SIZE];
+    while (readLine(file, line)) {
+        if (std::strstr(line, "Material")) {
+            std::sscanf(line, "Material %d", &declaredMaterials);
+            std::free(records->materials);
+            records->materialCount = boundedCount(file, declaredMaterials, 1);
+            records->materials = allocateZeroed<MqoMaterial>(records->materialCount);
+            records->materialsFilled = mqoParseMaterialChunk(file, records->materials, records->materialCount);
+        }
+        if (std::strstr(line, "Object")) {
+            // Once the table is full, further objects are read into a spare record and dropped.
+            MqoObjectData spare = {};
+            const bool counted = records->objectCount < MQO_OBJECT_SLOTS;
+            MqoObjectData& object = counted ? records->objects[records->objectCount] : spare;
+            std::sscanf(line, "Object %255s", object.name);
+            mqoParseObjectChunk(file, &object);
+            if (counted)
+                ++records->objectCount;
+            else
+                freeObject(spare);
+        }
+    }
+}
+
+void mqoResolveTextures(MqoDocumentRecords* records, const char* directory, int alpha) {
+    // Entries past the filled ones are zero: no texture.
+    for (int i = 0; i < records->materialsFilled; ++i) {
+        MqoMaterial& material = records->materials[i];
+        if (!material.useTexture)
+            continue;
+        char texture[MQO_TEXT_SIZE];
+        char alphaPlane[MQO_TEXT_SIZE];
+        const bool hasAlphaPlane = material.alphaFile[0] != '\0';
+        if (!texturePath(directory, material.textureFile, texture) ||
+            (hasAlphaPlane && !texturePath(directory, material.alphaFile, alphaPlane))) {
+            material.textureId = UINT32_MAX;
+            continue;
+        }
+        material.textureId = static_cast<uint32_t>(mqoSetTexturePool(texture, hasAlphaPlane ? alphaPlane : nullptr, alpha));
+    }
+}
+
+void mqoFreeDocumentRecords(MqoDocumentRecords* records) {
+    for (int i = 0; i < records->objectCount; ++i)
+        freeObject(records->objects[i]);
+    std::free(records->materials);
+    records->materials = nullptr;
+    records->materialCount = 0;
+    records->materialsFilled = 0;
+    records->objectCount = 0;
+}
+
+int mqoParseDocument(MqoModel* model, const char* path, double scale, int alpha) {
+    if (!model || !path)
+        return 0;
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    model->alpha = static_cast<uint8_t>(alpha & 0xFF);
+
+    MqoDocumentRecords records;
+    mqoReadDocumentRecords(file, &records);
+    std::fclose(file);
+
+    char directory[MQO_TEXT_SIZE];
+    const bool directoryFits = mqoPathDirectory(path, directory) >= 0;
+    mqoResolveTextures(&records, directoryFits ? directory : nullptr, alpha);
+    mqoBuildObjects(model, records.objects, records.objectCount, records.materials, records.materialCount, scale);
+    mqoFreeDocumentRecords(&records);
+    return 1;
+}

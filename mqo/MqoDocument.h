@@ -1,7 +1,54 @@
 // The MQO text document reader.
 #pragma once
 
+#include <cstdio>
+
 #include "MqoRecords.h"
 
 // 1 when the file opens (whatever it holds), 0 when it cannot be opened.
+// Reads the document, makes the materials' textures through the texture pool,
+// builds the objects into the model and frees the parse-time records.
 int mqoParseDocument(MqoModel* model, const char* path, double scale, int alpha);
+
+// The parse-time records of one document.
+struct MqoDocumentRecords {
+    MqoObjectData objects[MQO_OBJECT_SLOTS];
+    int objectCount;
+    MqoMaterial* materials;  // null without a Material chunk
+    int materialCount;       // entries of materials
+    int materialsFilled;     // leading entries that a material line filled; the rest stay zero
+};
+
+// Reads every chunk of the open file into zeroed records. Object chunks beyond
+// the table's 50 entries are read past and dropped.
+void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records);
+
+// Asks the texture pool for the texture of every textured material, in table order.
+// Names without ':' are joined to directory; when directory is null (the document's
+// folder did not fit a text buffer) or the joined path exceeds 255 characters, the
+// material gets the failed texture name (all bits set) without a pool request.
+void mqoResolveTextures(MqoDocumentRecords* records, const char* directory, int alpha);
+
+// Frees every object's vertices and faces and the material table.
+void mqoFreeDocumentRecords(MqoDocumentRecords* records);
+
+// Chunk readers: each starts after the line that opened its chunk and reads up to
+// and including the first line that contains '}'. Lines beyond `capacity`
+// entries are read and ignored. Each returns the number of entries it filled.
+int mqoParseMaterialChunk(FILE* file, MqoMaterial* materials, int capacity);
+int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity);
+int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity);
+
+// Fills one object; allocates its vertices and faces, with the declared counts
+// lowered to what the rest of the file can hold (negative counts become 0).
+void mqoParseObjectChunk(FILE* file, MqoObjectData* object);
+
+// Binary vertex block after a BVertex line. -1 (having read one line) when the
+// block has no Vector line; otherwise the number of vertices copied, which is at
+// most the Vector count, the capacity and the whole 12-byte elements read.
+int mqoParseVectorBlock(FILE* file, MqoVec3* vertices, int capacity);
+
+// Writes into directory (MQO_TEXT_SIZE bytes) the leading part of path up to and
+// including its last '\\' or '/', or the empty text when it has neither. Returns
+// its length, or -1 (and the empty text) when it exceeds 255 characters.
+int mqoPathDirectory(const char* path, char* directory);
