@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Runs the built Petalrain.scr under Wine on the test session's X screen:
+# the saver (/s) draws tinted flowers on white over the whole screen and ends on a key,
+# the preview (/p) runs inside another program's window and ends with it,
+# the settings dialog (/c) stores the values on Enter.
+# usage: end_to_end.sh PETALRAIN_SCR PREVIEW_PARENT_EXE WORK_DIR
+set -euo pipefail
+scr=$1
+preview_parent=$2
+work=$3
+wine_run=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run.sh
+mkdir -p "$work"
+# shellcheck disable=SC1091
+. "$PETALRAIN_WINE_SESSION/session.env"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Waits up to $1 seconds for an X window whose name matches $2; prints its id.
+wait_for_window() {
+    local id
+    for _ in $(seq $(($1 * 5))); do
+        id=$(xdotool search --name "$2" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+
+# Waits up to $1 seconds for process $2 to end; fails unless its exit code is 0.
+expect_exit_zero() {
+    local pid=$2
+    for _ in $(seq $(($1 * 5))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "$3 still running after $1 s"; }
+    wait "$pid" || fail "$3 ended with exit code $?"
+}
+
+# Share of pixels of image $1 that pass the fx test $2.
+share() {
+    convert "$1" -sample '480x270!' -fx "($2) ? 1 : 0" -format '%[fx:mean]' info:
+}
+at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
+at_most() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v <= m) }'; }
+
+tinted='r >= 0.85 && g < r - 0.04'
+white='r > 0.96 && g > 0.96 && b > 0.96'
+
+temp_folder=$("$wine_run" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+model_file=$("$wine_run" winepath -u "$temp_folder\\xoeqaze.tmp" 2>/dev/null)
+"$wine_run" reg delete 'HKCU\Control Panel\ScreenSaver\Petalrain' /f >/dev/null 2>&1 || true
+
+echo "== saver"
+"$wine_run" "$scr" /s &
+saver=$!
+wait_for_window 60 '^Screen Saver$' >/dev/null || fail "no saver window"
+sleep 8
+[ -f "$model_file" ] || fail "the model file $model_file is missing while the saver runs"
+import -window root "$work/saver.png"
+convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
+# Tinted flowers in every part of the screen, white between them, nothing else.
+convert "$work/saver.png" -crop 4x4@ +repage "$work/cell-%02d.png"
+for cell in "$work"/cell-*.png; do
+    s=$(share "$cell" "$tinted")
+    at_least "$s" 0.2 || fail "$(basename "$cell"): only $s of it is tinted"
+done
+s=$(share "$work/saver.png" "$white")
+at_least "$s" 0.02 || fail "only $s of the screen is white"
+s=$(share "$work/saver.png" 'r < 0.8')
+at_most "$s" 0.01 || fail "$s of the screen is neither white nor a flower"
+xdotool key space
+expect_exit_zero 10 "$saver" "the saver"
+[ -e "$model_file" ] && fail "the model file is still there after the saver ended"
+
+echo "== preview"
+"$wine_run" "$preview_parent" 300 200 480 320 14 >"$work/handle.txt" &
+parent=$!
+for _ in $(seq 100); do [ -s "$work/handle.txt" ] && break; sleep 0.2; done
+handle=$(head -1 "$work/handle.txt" | tr -d '\r\n')
+[ -n "$handle" ] || fail "the preview parent printed no handle"
+"$wine_run" "$scr" /p "$handle" &
+preview=$!
+sleep 6
+kill -0 "$preview" 2>/dev/null || fail "the preview ended before its window"
+expect_exit_zero 30 "$parent" "the preview parent"
+expect_exit_zero 10 "$preview" "the preview"
+# Wine keeps the OpenGL surface of a child window owned by another process off screen,
+# so the parent reports the child it held instead of a screenshot showing it.
+grep -q '^child 480 320' "$work/handle.txt" || fail "the preview parent saw: $(tail -1 "$work/handle.txt")"
+
+echo "== settings dialog"
+"$wine_run" "$scr" /c &
+dialog=$!
+window=$(wait_for_window 60 'スクリーンセーバーの設定') || fail "no settings dialog"
+sleep 1
+import -window root "$work/dialog.png"
+xdotool key --window "$window" Return
+expect_exit_zero 10 "$dialog" "the settings dialog"
+"$wine_run" reg query 'HKCU\Control Panel\ScreenSaver\Petalrain' 2>/dev/null | tr -d '\r' >"$work/registry.txt"
+grep -Eq 'HanaNum +REG_DWORD +0x1d4c$' "$work/registry.txt" || fail "HanaNum not stored: $(cat "$work/registry.txt")"
+grep -Eq 'HanaRate +REG_DWORD +0x64$' "$work/registry.txt" || fail "HanaRate not stored"
+grep -Eq 'screen +REG_DWORD +0x1$' "$work/registry.txt" || fail "screen not stored"
+"$wine_run" reg delete 'HKCU\Control Panel\ScreenSaver\Petalrain' /f >/dev/null 2>&1 || true
+echo "all passed; screenshot in $work/screenshot.png"

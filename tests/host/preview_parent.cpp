@@ -1,0 +1,61 @@
+// A stand-in for the display settings' preview box: a window whose handle a preview can draw in.
+// Prints the handle as a decimal number; after the given seconds it reports the size of the
+// "saver" child window it holds ("child WIDTH HEIGHT", or "no child") and closes itself.
+// usage: preview_parent X Y WIDTH HEIGHT SECONDS
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER: {
+        KillTimer(window, wParam);
+        HWND child = FindWindowExA(window, nullptr, "saver", nullptr);
+        RECT rect = {};
+        if (child != nullptr && GetClientRect(child, &rect))
+            std::printf("child %ld %ld\n", rect.right, rect.bottom);
+        else
+            std::printf("no child\n");
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT SECONDS\n", argv[0]);
+        return 2;
+    }
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = frameProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "PreviewParent";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "PreviewParent", "Preview parent", WS_POPUP | WS_VISIBLE, std::atoi(argv[1]),
+                                  std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    if (window == nullptr)
+        return 1;
+    std::printf("%lld\n", static_cast<long long>(reinterpret_cast<LONG_PTR>(window)));
+    std::fflush(stdout);
+    SetTimer(window, 1, static_cast<UINT>(std::atoi(argv[5]) * 1000), nullptr);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
