@@ -11,7 +11,7 @@ packages=(
     # fuzzing
     clang libclang-rt-14-dev
     # Windows build and its tests under Wine
-    g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb xauth xdotool imagemagick locales
+    g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool imagemagick locales
 )
 
 missing=()
