@@ -19,8 +19,9 @@ struct MqoDocumentRecords {
     int materialsFilled;     // leading entries that a material line filled; the rest stay zero
 };
 
-// Reads every chunk of the open file into zeroed records. Object chunks beyond
-// the table's 50 entries are read past and dropped.
+// Zeroes the records (freeing nothing they held) and reads every chunk of the
+// open file into them. Object chunks beyond the table's 50 entries are read past
+// and dropped.
 void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records);
 
 // Asks the texture pool for the texture of every textured material, in table order.

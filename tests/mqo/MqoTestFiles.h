@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+namespace mqo_test {
+
 // A new folder under the system's temporary folder, removed with its contents
 // when the object goes.
 class TempFolder {
@@ -89,7 +91,7 @@ inline std::string capturedStdout() {
 }
 
 // The loader's diagnostics as code page 932 bytes.
-namespace mqo_messages {
+namespace messages {
 inline std::string openError(const std::string& file) {
     return "MqoLoader:\x83" "e\x83N\x83X\x83`\x83\x83\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x83G\x83\x89\x81[[" + file + "]\n";
 }
@@ -104,4 +106,6 @@ inline std::string unsupportedAlphaPlane(const std::string& file) {
 inline const std::string poolFull =
     "MqoLoader:mqoSetTexturePool \x83" "e\x83N\x83X\x83`\x83\x83\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x97\xCC\x88\xE6"
     "\x95s\x91\xAB\n";
-}  // namespace mqo_messages
+}  // namespace messages
+
+}  // namespace mqo_test

@@ -20,6 +20,8 @@
 
 namespace {
 
+using namespace mqo_test;
+
 std::string joinLines(const std::vector<std::string>& lines, const std::string& eol) {
     std::string text;
     for (const std::string& line : lines)
@@ -795,10 +797,10 @@ TEST_F(TexturedDocument, NamesWithColonAreUsedAsWritten) {
                                     materialLine("tex(\"missing.tga\") aplane(\"Q:mask.tga\")") + "}\n");
     captureStdout();
     EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
-    EXPECT_EQ(capturedStdout(), mqo_messages::openError("Q:no-such-dir/a.bmp") +
-                                    mqo_messages::openError(folder.prefix() + "missing.bmp") +
-                                    mqo_messages::openError(folder.prefix() + "missing.tga") +
-                                    mqo_messages::openError("Q:mask.tga"));
+    EXPECT_EQ(capturedStdout(), messages::openError("Q:no-such-dir/a.bmp") +
+                                    messages::openError(folder.prefix() + "missing.bmp") +
+                                    messages::openError(folder.prefix() + "missing.tga") +
+                                    messages::openError("Q:mask.tga"));
     EXPECT_EQ(mqoTexturePool.count, 0);
 }
 
@@ -826,7 +828,7 @@ TEST_F(TexturedDocument, FailedAndOverlongTexturePaths) {
     EXPECT_EQ(records.materials[1].textureId, UINT32_MAX);  // the pool failed
     EXPECT_EQ(records.materials[2].textureId, 0u);          // no texture
     EXPECT_EQ(records.materials[3].textureId, UINT32_MAX);  // alpha path too long
-    EXPECT_EQ(output, mqo_messages::openError(folder.prefix() + "missing.bmp"));
+    EXPECT_EQ(output, messages::openError(folder.prefix() + "missing.bmp"));
 
     // Without a usable directory only names with ':' are tried.
     records.materials[1].textureId = 0;

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace mqo_test;
+
 using Pixels = std::vector<unsigned char>;
 
 class ImageReader : public testing::Test {
@@ -187,10 +189,10 @@ TEST_F(ImageReader, ShortNamesAreReadAsBmpUnchanged) {
     EXPECT_EQ(twoCharacters.textureName, "ab");
     EXPECT_EQ(twoCharacters.pixels, rgbaOf2x2(255, 255, 255, 255));
     EXPECT_FALSE(empty.ok);
-    EXPECT_EQ(empty.output, mqo_messages::openError(""));
+    EXPECT_EQ(empty.output, messages::openError(""));
     ASSERT_TRUE(alphaShort.ok);
     EXPECT_EQ(alphaShort.alphaName, "x");
-    EXPECT_EQ(alphaShort.output, mqo_messages::unsupportedAlphaPlane("x"));
+    EXPECT_EQ(alphaShort.output, messages::unsupportedAlphaPlane("x"));
 }
 
 TEST_F(ImageReader, PngAndJpgAreRefused) {
@@ -198,10 +200,10 @@ TEST_F(ImageReader, PngAndJpgAreRefused) {
     const std::string jpg = folder.write("t.JPG", bmpFile(2, kBgr2x2));
     Result result = read(png);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.output, mqo_messages::unsupportedFormat(png));
+    EXPECT_EQ(result.output, messages::unsupportedFormat(png));
     result = read(jpg);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.output, mqo_messages::unsupportedFormat(jpg));
+    EXPECT_EQ(result.output, messages::unsupportedFormat(jpg));
     EXPECT_EQ(result.textureName, jpg);
 }
 
@@ -209,7 +211,7 @@ TEST_F(ImageReader, MissingImage) {
     const std::string missing = folder.path("missing.tga");
     const Result result = read(missing);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.output, mqo_messages::openError(missing));
+    EXPECT_EQ(result.output, messages::openError(missing));
 }
 
 TEST_F(ImageReader, UnusableAlphaPlanesKeepColourAtCap) {
@@ -221,25 +223,25 @@ TEST_F(ImageReader, UnusableAlphaPlanesKeepColourAtCap) {
     Result result = read(colour, png, 77);
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.pixels, rgbaOf2x2(77, 77, 77, 77));
-    EXPECT_EQ(result.output, mqo_messages::unsupportedFormat(png));
+    EXPECT_EQ(result.output, messages::unsupportedFormat(png));
 
     result = read(colour, missingPng, 77);
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.pixels, rgbaOf2x2(77, 77, 77, 77));
-    EXPECT_EQ(result.output, mqo_messages::openError(missingPng));
+    EXPECT_EQ(result.output, messages::openError(missingPng));
 
     result = read(colour, missingTga, 77);
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.output, mqo_messages::openError(missingTga));
+    EXPECT_EQ(result.output, messages::openError(missingTga));
 
     // A BMP or JPG name is no alpha plane; the message names it after the extension rule.
     result = read(colour, folder.path("mask.dds"), 77);
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.alphaName, folder.path("mask.bmp"));
-    EXPECT_EQ(result.output, mqo_messages::unsupportedAlphaPlane(folder.path("mask.bmp")));
+    EXPECT_EQ(result.output, messages::unsupportedAlphaPlane(folder.path("mask.bmp")));
     result = read(colour, folder.path("mask.jpg"), 77);
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.output, mqo_messages::unsupportedAlphaPlane(folder.path("mask.jpg")));
+    EXPECT_EQ(result.output, messages::unsupportedAlphaPlane(folder.path("mask.jpg")));
 }
 
 TEST_F(ImageReader, AlphaPlaneWithoutColourImageIsBlack) {
@@ -249,7 +251,7 @@ TEST_F(ImageReader, AlphaPlaneWithoutColourImageIsBlack) {
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.size, 2);
     EXPECT_EQ(result.pixels, Pixels({0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 2}));
-    EXPECT_EQ(result.output, mqo_messages::openError(missing));
+    EXPECT_EQ(result.output, messages::openError(missing));
 }
 
 TEST_F(ImageReader, NoNamesGiveNothing) {

@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace mqo_test;
+
 class TexturePool : public testing::Test {
 protected:
     TempFolder folder;
@@ -154,7 +156,7 @@ TEST_F(TexturePool, AlphaValuesMakeSeparateEntries) {
 TEST_F(TexturePool, FailedReadAddsNothing) {
     captureStdout();
     EXPECT_EQ(request(folder.path("missing.bmp")), -1);
-    EXPECT_EQ(capturedStdout(), mqo_messages::openError(folder.path("missing.bmp")));
+    EXPECT_EQ(capturedStdout(), messages::openError(folder.path("missing.bmp")));
     EXPECT_EQ(mqoTexturePool.count, 0);
     EXPECT_EQ(mqoTexturePool.entries[0].textureFile[0], '\0');
 }
@@ -177,7 +179,7 @@ TEST_F(TexturePool, HundredEntriesAtMost) {
     captureStdout();
     EXPECT_EQ(request(colour, 100), -1);
     EXPECT_EQ(request(folder.path("missing.bmp"), 0), -1);  // the pool is full before any read
-    EXPECT_EQ(capturedStdout(), mqo_messages::poolFull + mqo_messages::poolFull);
+    EXPECT_EQ(capturedStdout(), messages::poolFull + messages::poolFull);
     EXPECT_EQ(mqoTexturePool.count, MQO_TEXTURE_POOL_SIZE);
 
     EXPECT_EQ(request(colour, 42), ids[42]);
