@@ -1,18 +1,28 @@
 // The model loader's public operations (source module MqoLoader).
+// Everything runs on the thread whose OpenGL context is current.
 #pragma once
 
 #include "MqoRecords.h"
 
+// 1 when the current context lists the extension; 0 without a context, and for
+// an empty name or one containing a space.
 int mqoHasGlExtension(const char* name);
+// Empties the texture pool and probes the context for vertex buffer objects.
 void mqoStartLoader();
 
+// count zero-filled records (starting the loader first if needed); null when
+// count < 1 or memory runs out.
 MqoModel* mqoAllocModels(int count);
+// Appends the file's objects to record index: 0, or -1 when the file cannot be opened.
 int mqoLoadModelSlot(MqoModel* models, int index, const char* path, double scale, int alpha);
+// A one-record array loaded with alpha 255, or null.
 MqoModel* mqoLoadModel(const char* path, double scale);
 
+// A null array draws nothing and makes no OpenGL call.
 void mqoDrawModelSlot(const MqoModel* models, int index);
 void mqoDrawModel(const MqoModel* models);
 
+// Frees batches, arrays and buffers; object counts and names stay. Harmless twice.
 void mqoReleaseModelBuffers(MqoModel* models, int first, int count);
 void mqoFreeModels(MqoModel* models, int count);
 

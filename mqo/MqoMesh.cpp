@@ -150,7 +150,7 @@ void buildBatch(MqoMaterialBatch& batch, int materialIndex, int64_t tally, const
     }
     mqoFillBatchVertices(batch, materialIndex, object.faces, usableFaceCount(object), object.vertices, vertexCount,
                          vertexNormals, object.facet, scale);
-    if (mqoLoaderState.buffersSupported == 1)
+    if (mqoLoaderState.buffersSupported)
         uploadBatch(batch);
 }
 
@@ -218,7 +218,7 @@ void mqoReleaseObjectBatches(MqoDrawObject& object) {
         MqoMaterialBatch& batch = object.batches[i];
         if (batch.vertexCount <= 0)
             continue;
-        if (mqoLoaderState.buffersSupported == 1)
+        if (mqoLoaderState.buffersSupported)
             mqoLoaderState.deleteBuffers(1, &batch.bufferId);
         if (batch.useTexture) {
             std::free(batch.texturedVertices);

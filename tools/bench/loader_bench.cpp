@@ -85,7 +85,7 @@ std::string documentText(const Grid& grid) {
     return text;
 }
 
-Grid grid{1024};
+Grid grid{512};
 std::string documentPath;
 std::size_t documentBytes = 0;
 
