@@ -49,16 +49,20 @@ float dot(const MqoVec3& a, const MqoVec3& b) {
 }
 
 // Decides "arccos(d) in degrees > facet" (d outside -1..1: no crease) without an
-// arccos per corner: on 0 <= facet < 180 arccos falls monotonically, so a
-// comparison with cos(facet) settles every d that is not within a hair of it.
+// arccos per corner. arccos falls monotonically from 180 to 0 degrees, so a
+// comparison with cos(facet) settles every d that is not within a hair of it;
+// a facet below 0 always creases, one of 180 or more never does.
 struct CreaseRule {
     float facet;
-    double cosFacet;  // NaN where the shortcut does not apply
+    double cosFacet;  // NaN for a NaN facet: every corner takes the exact test
 };
 
 CreaseRule makeCreaseRule(float facet) {
-    const bool monotonic = facet >= 0.0f && facet < 180.0f;
-    return {facet, monotonic ? std::cos(facet / kDegreesPerRadian) : NAN};
+    if (facet < 0.0f)
+        return {facet, INFINITY};
+    if (facet >= 180.0f)
+        return {facet, -INFINITY};
+    return {facet, std::cos(facet / kDegreesPerRadian)};
 }
 
 bool isCrease(float d, const CreaseRule& rule) {

@@ -203,8 +203,11 @@ TEST_F(MeshTest, CreaseAngleChoosesFaceOrVertexNormalAtSharedCorners) {
 // The shortcut taken for speed must choose exactly as arccos in degrees would.
 TEST_F(MeshTest, CreaseChoiceAgreesWithArccosEverywhere) {
     const MqoMaterial material = plainMaterial(1, 1, 1);
+    std::vector<float> facets = {-5.0f, 250.0f, NAN};
+    for (float facet = 0; facet <= 180; facet += 0.5f)
+        facets.push_back(facet);
     for (double foldDegrees = 1; foldDegrees < 180; foldDegrees += 7) {
-        for (float facet = 0; facet <= 180; facet += 0.5f) {
+        for (float facet : facets) {
             ParsedObject object = fold(foldDegrees, facet);
             MqoVec3* smoothed = mqoComputeVertexNormals(object.view());
             ASSERT_NE(smoothed, nullptr);
@@ -225,6 +228,20 @@ TEST_F(MeshTest, CreaseChoiceAgreesWithArccosEverywhere) {
             mqoReleaseModelBuffers(&model, 0, 1);
             model = {};
         }
+    }
+}
+
+// Two faces back to back cancel in the vertex normals: d = 0, so theta is exactly 90.
+TEST_F(MeshTest, ZeroVertexNormalCreasesOnlyBelowNinetyDegrees) {
+    const MqoMaterial material = plainMaterial(1, 1, 1);
+    for (float facet : {90.0f, 89.99f}) {
+        ParsedObject object;
+        object.data.facet = facet;
+        object.vertices = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+        object.faces = {triangle(0, 1, 2, 0), triangle(0, 2, 1, 0)};
+        build(object, &material, 1);
+        const MqoPlainVertex& corner = model.objects[model.objectCount - 1].batches[0].plainVertices[0];
+        EXPECT_TRUE(sameVec(corner.normal, facet == 90.0f ? MqoVec3{0, 0, 0} : MqoVec3{0, 0, 1})) << facet;
     }
 }
 
