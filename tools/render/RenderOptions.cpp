@@ -52,6 +52,10 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     };
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
+        if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h")) {
+            error.clear();
+            return false;
+        }
         if (i + 1 >= argc) {
             error = std::string(name) + " needs a value";
             return false;

@@ -18,7 +18,8 @@ struct RenderOptions {
     std::string outDir = "out/frames";
 };
 
-// False, with the reason in error, when an option is unknown or its value is out of range.
+// False, with the reason in error, when an option is unknown or its value is out of range;
+// false with an empty error when help was asked for.
 bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
 
 bool shouldSaveFrame(const RenderOptions& options, int frame);

@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
     RenderOptions options;
     std::string error;
     if (!parseRenderOptions(argc, argv, options, error)) {
+        if (error.empty()) {
+            std::fputs(renderUsage, stdout);
+            return 0;
+        }
         std::fprintf(stderr, "petalrain-render: %s\n%s", error.c_str(), renderUsage);
         return 2;
     }
