@@ -220,9 +220,11 @@ public:
             if (name.rfind("realFrames/", 0) != 0)
                 continue;
             const auto ideal = milliseconds.find("idealFrames/" + name.substr(11));
-            if (ideal != milliseconds.end() && ideal->second > 0.0)
-                std::printf("  %-34s %8.2f ms / %8.2f ms = %6.2fx\n", name.substr(11).c_str(), real, ideal->second,
-                            real / ideal->second);
+            if (ideal == milliseconds.end() || ideal->second <= 0.0)
+                continue;
+            const std::string shown = name.substr(11, name.find("/min_time") - 11);
+            std::printf("  %-16s %8.2f ms / %8.2f ms = %5.2fx\n", shown.c_str(), real, ideal->second,
+                        real / ideal->second);
         }
     }
 
