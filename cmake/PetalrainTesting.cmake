@@ -12,6 +12,6 @@ function(petalrain_add_test name)
       ENVIRONMENT "PETALRAIN_WINE_SESSION=${PETALRAIN_WINE_SESSION_DIR}"
       TIMEOUT 600)
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
