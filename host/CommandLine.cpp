@@ -14,15 +14,13 @@ struct Switch {
 
 // Searched in this order: a configure switch anywhere wins over preview, preview over saver.
 constexpr Switch switches[] = {
-    {"-c", Configure}, {"-C", Configure}, {"/c", Configure}, {"/C", Configure},
-    {"-p", Preview},   {"-P", Preview},   {"/p", Preview},   {"/P", Preview},
-    {"-s", Saver},     {"-S", Saver},     {"/s", Saver},     {"/S", Saver},
+    {"-c", Configure}, {"-C", Configure}, {"/c", Configure}, {"/C", Configure}, {"-p", Preview}, {"-P", Preview},
+    {"/p", Preview},   {"/P", Preview},   {"-s", Saver},     {"-S", Saver},     {"/s", Saver},   {"/S", Saver},
 };
 
 }  // namespace
 
-int parseCommandLine(const char* commandLine)
-{
+int parseCommandLine(const char* commandLine) {
     hostState.parentWindow = nullptr;
     if (lstrlenA(commandLine) == 0) {
         hostState.runMode = Configure;

@@ -1,7 +1,6 @@
 #include "PixelFormat.h"
 
-bool setupPixelFormat(HDC deviceContext)
-{
+bool setupPixelFormat(HDC deviceContext) {
     HDC screen = GetDC(nullptr);
     int desktopBits = GetDeviceCaps(screen, BITSPIXEL);
     ReleaseDC(nullptr, screen);

@@ -17,8 +17,7 @@ constexpr UINT frameIntervalMs = 1;
 constexpr uint16_t ignoredMouseMoves = 6;
 constexpr int pointerTolerance = 3;
 
-bool registerSaverClass()
-{
+bool registerSaverClass() {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = saverWindowProc;
@@ -31,15 +30,13 @@ bool registerSaverClass()
     return RegisterClassA(&windowClass) != 0;
 }
 
-void previewGeometry()
-{
+void previewGeometry() {
     RECT parent = {};
     GetWindowRect(hostState.parentWindow, &parent);
     saverGeometry = {0, 0, parent.right - parent.left, parent.bottom - parent.top};
 }
 
-void saverGeometryFromSettings()
-{
+void saverGeometryFromSettings() {
     // Only 1 asks for all monitors; anything else, as in the dialog, means the primary one.
     if (saverSettings.screen != 1) {
         saverGeometry = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -50,14 +47,12 @@ void saverGeometryFromSettings()
     saverGeometry = {x, y, GetSystemMetrics(SM_CXVIRTUALSCREEN) - x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - y};
 }
 
-void requestClose()
-{
+void requestClose() {
     if (hostState.runMode != Preview)
         PostMessageA(hostState.window, WM_CLOSE, 0, 0);
 }
 
-void onCreate(HWND window)
-{
+void onCreate(HWND window) {
     hostState.window = window;
     hostState.deviceContext = GetDC(window);
     setupPixelFormat(hostState.deviceContext);
@@ -71,8 +66,7 @@ void onCreate(HWND window)
     sceneInit();
 }
 
-void drawFrame(HWND window)
-{
+void drawFrame(HWND window) {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
@@ -82,8 +76,7 @@ void drawFrame(HWND window)
 }
 
 // Only a clear move on both axes at once ends the saver, and never one of the first few.
-void testMovement(HWND window, LPARAM lParam)
-{
+void testMovement(HWND window, LPARAM lParam) {
     if (hostState.runMode == Preview)
         return;
     ++hostState.mouseMoveCount;
@@ -100,8 +93,7 @@ void testMovement(HWND window, LPARAM lParam)
 }
 
 // The context goes first: the scene's tear-down needs none.
-void onDestroy(HWND window)
-{
+void onDestroy(HWND window) {
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(hostState.renderContext);
     ReleaseDC(window, hostState.deviceContext);
@@ -113,8 +105,7 @@ void onDestroy(HWND window)
 
 }  // namespace
 
-int createSaverWindow(bool preview)
-{
+int createSaverWindow(bool preview) {
     if (!registerSaverClass())
         return 1;
     DWORD style;
@@ -134,31 +125,30 @@ int createSaverWindow(bool preview)
     return window == nullptr ? 1 : 0;
 }
 
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        onCreate(window);
-        break;
-    case WM_DESTROY:
-        onDestroy(window);
-        return 0;
-    case WM_SYSCOMMAND:
-        // Neither the window menu nor a request to start a screen saver acts on the saver.
-        return 0;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        requestClose();
-        break;
-    case WM_TIMER:
-        // Whatever the timer id: every tick is a frame.
-        drawFrame(window);
-        break;
-    case WM_MOUSEMOVE:
-        testMovement(window, lParam);
-        break;
+        case WM_CREATE:
+            onCreate(window);
+            break;
+        case WM_DESTROY:
+            onDestroy(window);
+            return 0;
+        case WM_SYSCOMMAND:
+            // Neither the window menu nor a request to start a screen saver acts on the saver.
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            requestClose();
+            break;
+        case WM_TIMER:
+            // Whatever the timer id: every tick is a frame.
+            drawFrame(window);
+            break;
+        case WM_MOUSEMOVE:
+            testMovement(window, lParam);
+            break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -10,18 +10,15 @@
 
 namespace {
 
-LRESULT sendToItem(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT sendToItem(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
 }
 
-long trackbarPosition(HWND dialog, int id)
-{
+long trackbarPosition(HWND dialog, int id) {
     return static_cast<long>(sendToItem(dialog, id, TBM_GETPOS, 0, 0));
 }
 
-void initialiseControls(HWND dialog)
-{
+void initialiseControls(HWND dialog) {
     sendToItem(dialog, idCountTrackbar, TBM_SETRANGE, TRUE, MAKELPARAM(1, 10000));
     sendToItem(dialog, idSizeTrackbar, TBM_SETRANGE, TRUE, MAKELPARAM(10, 300));
     sendToItem(dialog, idCountTrackbar, TBM_SETPAGESIZE, 0, 500);
@@ -37,22 +34,19 @@ void initialiseControls(HWND dialog)
 }
 
 // Trackbars notify whenever they draw, so the texts follow every change.
-void showCountText(HWND dialog)
-{
+void showCountText(HWND dialog) {
     char text[256];
     std::snprintf(text, sizeof text, "%ld", trackbarPosition(dialog, idCountTrackbar));
     SetDlgItemTextA(dialog, idCountText, text);
 }
 
-void showSizeText(HWND dialog)
-{
+void showSizeText(HWND dialog) {
     char text[256];
     std::snprintf(text, sizeof text, "%.2f", trackbarPosition(dialog, idSizeTrackbar) * 0.01);
     SetDlgItemTextA(dialog, idSizeText, text);
 }
 
-void acceptSettings(HWND dialog)
-{
+void acceptSettings(HWND dialog) {
     saverSettings.hanaNum = static_cast<int16_t>(trackbarPosition(dialog, idCountTrackbar));
     saverSettings.hanaRate = static_cast<int16_t>(trackbarPosition(dialog, idSizeTrackbar));
     saverSettings.screen = static_cast<int16_t>(sendToItem(dialog, idFullScreen, BM_GETCHECK, 0, 0));
@@ -63,34 +57,33 @@ void acceptSettings(HWND dialog)
 
 }  // namespace
 
-INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        initialiseControls(dialog);
-        return TRUE;
-    case WM_NOTIFY:
-        if (wParam == idCountTrackbar)
-            showCountText(dialog);
-        else if (wParam == idSizeTrackbar)
-            showSizeText(dialog);
-        return FALSE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            acceptSettings(dialog);
+        case WM_INITDIALOG:
+            initialiseControls(dialog);
             return TRUE;
-        case idCancel:
+        case WM_NOTIFY:
+            if (wParam == idCountTrackbar)
+                showCountText(dialog);
+            else if (wParam == idSizeTrackbar)
+                showSizeText(dialog);
+            return FALSE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    acceptSettings(dialog);
+                    return TRUE;
+                case idCancel:
+                    EndDialog(dialog, 1);
+                    return TRUE;
+                default:
+                    // IDCANCEL from the Esc key lands here on purpose: Esc does nothing.
+                    return FALSE;
+            }
+        case WM_CLOSE:
             EndDialog(dialog, 1);
             return TRUE;
         default:
-            // IDCANCEL from the Esc key lands here on purpose: Esc does nothing.
             return FALSE;
-        }
-    case WM_CLOSE:
-        EndDialog(dialog, 1);
-        return TRUE;
-    default:
-        return FALSE;
     }
 }

@@ -14,15 +14,13 @@ constexpr int16_t defaultHanaNum = 7500;
 constexpr int16_t defaultHanaRate = 100;
 constexpr int16_t defaultScreen = 1;
 
-bool openSettingsKey(HKEY* key)
-{
-    return RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS,
-                           nullptr, key, nullptr) == ERROR_SUCCESS;
+bool openSettingsKey(HKEY* key) {
+    return RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS, nullptr,
+                           key, nullptr) == ERROR_SUCCESS;
 }
 
 // Any value of 4 bytes or fewer counts, whatever its registry type; only the low 16 bits are kept.
-int16_t readValue(HKEY key, const char* name, int16_t fallback)
-{
+int16_t readValue(HKEY key, const char* name, int16_t fallback) {
     uint8_t data[4] = {};
     DWORD size = sizeof data;
     if (RegQueryValueExA(key, name, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
@@ -30,15 +28,13 @@ int16_t readValue(HKEY key, const char* name, int16_t fallback)
     return static_cast<int16_t>(data[0] | data[1] << 8);
 }
 
-void writeValue(HKEY key, const char* name, DWORD value)
-{
+void writeValue(HKEY key, const char* name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 }  // namespace
 
-int loadSettings()
-{
+int loadSettings() {
     HKEY key;
     if (!openSettingsKey(&key)) {
         MessageBoxA(nullptr, "レジストリから情報を取得できません", "設定値取得エラー", MB_OK);
@@ -51,8 +47,7 @@ int loadSettings()
     return 0;
 }
 
-int saveSettings()
-{
+int saveSettings() {
     HKEY key;
     if (!openSettingsKey(&key)) {
         MessageBoxA(nullptr, "レジストリへ登録できません", "設定値登録エラー", MB_OK);

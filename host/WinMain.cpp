@@ -8,8 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     hostState.instance = instance;
     if (FindWindowA("saver", nullptr) != nullptr)
         return 0;
@@ -18,22 +17,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     loadSettings();
 
     switch (hostState.runMode) {
-    case Configure:
-        InitCommonControls();
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogSettings), nullptr, settingsDialogProc, 0);
-        return 0;
-    case Preview:
-        if (createSaverWindow(true) != 0) {
-            MessageBoxA(nullptr, "ウィンドウが作成できません", "初期化エラー１", MB_OK);
+        case Configure:
+            InitCommonControls();
+            DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogSettings), nullptr, settingsDialogProc, 0);
             return 0;
-        }
-        break;
-    case Saver:
-        if (createSaverWindow(false) != 0) {
-            MessageBoxA(nullptr, "ウィンドウが作成できません", "初期化エラー２", MB_OK);
-            return 0;
-        }
-        break;
+        case Preview:
+            if (createSaverWindow(true) != 0) {
+                MessageBoxA(nullptr, "ウィンドウが作成できません", "初期化エラー１", MB_OK);
+                return 0;
+            }
+            break;
+        case Saver:
+            if (createSaverWindow(false) != 0) {
+                MessageBoxA(nullptr, "ウィンドウが作成できません", "初期化エラー２", MB_OK);
+                return 0;
+            }
+            break;
     }
 
     MSG message;

@@ -7,16 +7,14 @@ namespace {
 constexpr const char* parentKeyPath = "Control Panel\\ScreenSaver";
 constexpr const char* keyPath = "Control Panel\\ScreenSaver\\Petalrain";
 
-HKEY openKey(const char* path)
-{
+HKEY openKey(const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
 
-HKEY createKey()
-{
+HKEY createKey() {
     HKEY key = nullptr;
     EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -32,8 +30,7 @@ struct ModalRun {
 };
 ModalRun* modalRun = nullptr;
 
-BOOL CALLBACK endDialogWindow(HWND window, LPARAM)
-{
+BOOL CALLBACK endDialogWindow(HWND window, LPARAM) {
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) == "#32770" && IsWindowVisible(window)) {
@@ -43,8 +40,7 @@ BOOL CALLBACK endDialogWindow(HWND window, LPARAM)
     return TRUE;
 }
 
-void CALLBACK modalTick(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK modalTick(HWND, UINT, UINT_PTR, DWORD) {
     if (modalRun == nullptr)
         return;
     if (modalRun->next < modalRun->steps.size()) {
@@ -66,13 +62,11 @@ void CALLBACK modalTick(HWND, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
-void deleteSettingsKey()
-{
+void deleteSettingsKey() {
     RegDeleteKeyA(HKEY_CURRENT_USER, keyPath);
 }
 
-bool settingsKeyExists()
-{
+bool settingsKeyExists() {
     HKEY key = openKey(keyPath);
     if (key == nullptr)
         return false;
@@ -80,22 +74,19 @@ bool settingsKeyExists()
     return true;
 }
 
-void writeSetting(const char* name, DWORD type, const std::vector<BYTE>& data)
-{
+void writeSetting(const char* name, DWORD type, const std::vector<BYTE>& data) {
     HKEY key = createKey();
     ASSERT_EQ(RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
-void writeDwordSetting(const char* name, DWORD value)
-{
+void writeDwordSetting(const char* name, DWORD value) {
     writeSetting(name, REG_DWORD,
                  {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8), static_cast<BYTE>(value >> 16),
                   static_cast<BYTE>(value >> 24)});
 }
 
-std::optional<StoredValue> readSetting(const char* name)
-{
+std::optional<StoredValue> readSetting(const char* name) {
     HKEY key = openKey(keyPath);
     if (key == nullptr)
         return std::nullopt;
@@ -108,8 +99,7 @@ std::optional<StoredValue> readSetting(const char* name)
     return stored;
 }
 
-int settingsValueCount()
-{
+int settingsValueCount() {
     HKEY key = openKey(keyPath);
     if (key == nullptr)
         return -1;
@@ -120,8 +110,7 @@ int settingsValueCount()
     return static_cast<int>(count);
 }
 
-void blockSettingsKey()
-{
+void blockSettingsKey() {
     deleteSettingsKey();
     RegDeleteKeyA(HKEY_CURRENT_USER, parentKeyPath);
     HKEY parent = nullptr;
@@ -131,18 +120,15 @@ void blockSettingsKey()
     RegCloseKey(parent);
 }
 
-void unblockSettingsKey()
-{
+void unblockSettingsKey() {
     RegDeleteKeyA(HKEY_CURRENT_USER, parentKeyPath);
 }
 
-void retryStepLater()
-{
+void retryStepLater() {
     modalRun->retry = true;
 }
 
-int runModal(std::vector<std::function<void()>> steps, const std::function<void()>& modal)
-{
+int runModal(std::vector<std::function<void()>> steps, const std::function<void()>& modal) {
     ModalRun run;
     run.steps = std::move(steps);
     modalRun = &run;
@@ -154,27 +140,23 @@ int runModal(std::vector<std::function<void()>> steps, const std::function<void(
     return run.forced;
 }
 
-HWND findSettingsDialog()
-{
+HWND findSettingsDialog() {
     HWND dialog = FindWindowA("#32770", sjis::dialogTitle.c_str());
     return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
-HWND findMessageBox(const std::string& caption)
-{
+HWND findMessageBox(const std::string& caption) {
     HWND box = FindWindowA("#32770", caption.c_str());
     return box != nullptr && IsWindowVisible(box) ? box : nullptr;
 }
 
-std::string windowText(HWND window)
-{
+std::string windowText(HWND window) {
     char text[512] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
-std::string messageBoxText(HWND box)
-{
+std::string messageBoxText(HWND box) {
     std::string longest;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[16] = {};
@@ -186,8 +168,7 @@ std::string messageBoxText(HWND box)
     return longest;
 }
 
-void pumpMessages()
-{
+void pumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
@@ -199,14 +180,12 @@ void pumpMessages()
     }
 }
 
-bool takePostedClose(HWND window)
-{
+bool takePostedClose(HWND window) {
     MSG message;
     return PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
 }
 
-int cursorDisplayCount()
-{
+int cursorDisplayCount() {
     int count = ShowCursor(TRUE);
     ShowCursor(FALSE);
     return count - 1;

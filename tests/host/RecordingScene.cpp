@@ -7,21 +7,18 @@ SaverGeometry saverGeometry;
 SaverSettings saverSettings;
 SceneCalls sceneCalls;
 
-void sceneInit()
-{
+void sceneInit() {
     ++sceneCalls.inits;
     sceneCalls.geometryAtInit = saverGeometry;
     sceneCalls.contextAtInit = wglGetCurrentContext();
 }
 
-void sceneRenderFrame()
-{
+void sceneRenderFrame() {
     ++sceneCalls.frames;
     sceneCalls.contextAtLastFrame = wglGetCurrentContext();
 }
 
-void sceneRelease()
-{
+void sceneRelease() {
     ++sceneCalls.releases;
     sceneCalls.contextAtRelease = wglGetCurrentContext();
     sceneCalls.framesAtRelease = sceneCalls.frames;

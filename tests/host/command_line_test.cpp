@@ -5,24 +5,23 @@
 
 namespace {
 
-HWND handleOf(long number)
-{
+HWND handleOf(long number) {
     return reinterpret_cast<HWND>(static_cast<LONG_PTR>(number));
 }
 
 class CommandLineTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         // A real foreground window, so that "no number" is told apart from a null handle.
         foreground = CreateWindowExA(0, "STATIC", "foreground", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                                      nullptr, nullptr, nullptr);
         SetForegroundWindow(foreground);
     }
-    static void TearDownTestSuite() { DestroyWindow(foreground); }
+    static void TearDownTestSuite() {
+        DestroyWindow(foreground);
+    }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         hostState = {};
         hostState.parentWindow = handleOf(77);
     }
@@ -30,16 +29,14 @@ protected:
     static inline HWND foreground = nullptr;
 };
 
-TEST_F(CommandLineTest, EmptyLineConfigures)
-{
+TEST_F(CommandLineTest, EmptyLineConfigures) {
     hostState.runMode = Saver;
     EXPECT_EQ(parseCommandLine(""), 0);
     EXPECT_EQ(hostState.runMode, Configure);
     EXPECT_EQ(hostState.parentWindow, nullptr);
 }
 
-TEST_F(CommandLineTest, EverySwitchInBothLetterCasesAndBothPrefixes)
-{
+TEST_F(CommandLineTest, EverySwitchInBothLetterCasesAndBothPrefixes) {
     const struct {
         const char* line;
         RunMode mode;
@@ -55,8 +52,7 @@ TEST_F(CommandLineTest, EverySwitchInBothLetterCasesAndBothPrefixes)
     }
 }
 
-TEST_F(CommandLineTest, TableOrderDecidesBetweenSeveralSwitches)
-{
+TEST_F(CommandLineTest, TableOrderDecidesBetweenSeveralSwitches) {
     ASSERT_EQ(parseCommandLine("/s /c"), 0);
     EXPECT_EQ(hostState.runMode, Configure);
     ASSERT_EQ(parseCommandLine("/s /p 12"), 0);
@@ -67,8 +63,7 @@ TEST_F(CommandLineTest, TableOrderDecidesBetweenSeveralSwitches)
     EXPECT_EQ(hostState.runMode, Saver);
 }
 
-TEST_F(CommandLineTest, HandleFollowsTheSwitchDirectlyOrAfterSpaces)
-{
+TEST_F(CommandLineTest, HandleFollowsTheSwitchDirectlyOrAfterSpaces) {
     ASSERT_EQ(parseCommandLine("/p 1234"), 0);
     EXPECT_EQ(hostState.parentWindow, handleOf(1234));
     ASSERT_EQ(parseCommandLine("/p1234"), 0);
@@ -79,8 +74,7 @@ TEST_F(CommandLineTest, HandleFollowsTheSwitchDirectlyOrAfterSpaces)
     EXPECT_EQ(hostState.parentWindow, handleOf(-5));
 }
 
-TEST_F(CommandLineTest, NoNumberMeansTheForegroundWindow)
-{
+TEST_F(CommandLineTest, NoNumberMeansTheForegroundWindow) {
     ASSERT_NE(GetForegroundWindow(), nullptr);
     ASSERT_EQ(parseCommandLine("/c:1234"), 0);
     EXPECT_EQ(hostState.runMode, Configure);
@@ -91,14 +85,12 @@ TEST_F(CommandLineTest, NoNumberMeansTheForegroundWindow)
     EXPECT_EQ(hostState.parentWindow, GetForegroundWindow());
 }
 
-TEST_F(CommandLineTest, HugeNumbersSaturateInsteadOfOverflowing)
-{
+TEST_F(CommandLineTest, HugeNumbersSaturateInsteadOfOverflowing) {
     ASSERT_EQ(parseCommandLine("/p 99999999999999999999"), 0);
     EXPECT_EQ(hostState.parentWindow, handleOf(LONG_MAX));
 }
 
-TEST_F(CommandLineTest, LinesWithoutASwitchFail)
-{
+TEST_F(CommandLineTest, LinesWithoutASwitchFail) {
     for (const char* line : {"/a", "x", " ", "c s p", "-x /"}) {
         hostState.runMode = Saver;
         EXPECT_EQ(parseCommandLine(line), 1) << line;

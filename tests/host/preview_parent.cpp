@@ -9,32 +9,30 @@
 
 namespace {
 
-LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER: {
-        KillTimer(window, wParam);
-        HWND child = FindWindowExA(window, nullptr, "saver", nullptr);
-        RECT rect = {};
-        if (child != nullptr && GetClientRect(child, &rect))
-            std::printf("child %ld %ld\n", rect.right, rect.bottom);
-        else
-            std::printf("no child\n");
-        std::fflush(stdout);
-        DestroyWindow(window);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_TIMER: {
+            KillTimer(window, wParam);
+            HWND child = FindWindowExA(window, nullptr, "saver", nullptr);
+            RECT rect = {};
+            if (child != nullptr && GetClientRect(child, &rect))
+                std::printf("child %ld %ld\n", rect.right, rect.bottom);
+            else
+                std::printf("no child\n");
+            std::fflush(stdout);
+            DestroyWindow(window);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 6) {
         std::fprintf(stderr, "usage: %s X Y WIDTH HEIGHT SECONDS\n", argv[0]);
         return 2;

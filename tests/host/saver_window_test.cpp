@@ -13,31 +13,27 @@ namespace {
 
 class SaverWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         hostState = {};
         hostState.instance = GetModuleHandleA(nullptr);
         saverSettings = {20, 100, 1};
         saverGeometry = {};
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (IsWindow(hostState.window))
             DestroyWindow(hostState.window);
         takeQuitCode();
         UnregisterClassA("saver", hostState.instance);
     }
 
-    HWND create(RunMode mode, HWND parent = nullptr)
-    {
+    HWND create(RunMode mode, HWND parent = nullptr) {
         hostState.runMode = mode;
         hostState.parentWindow = parent;
         EXPECT_EQ(createSaverWindow(mode == Preview), 0);
         return hostState.window;
     }
 
-    static int takeQuitCode()
-    {
+    static int takeQuitCode() {
         MSG message;
         if (!PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
             return -1;
@@ -45,41 +41,35 @@ protected:
     }
 
     // True when the message made the window ask to be closed.
-    bool closes(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-    {
+    bool closes(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         SendMessageA(hostState.window, message, wParam, lParam);
         return takePostedClose(hostState.window);
     }
 
-    bool movesClose(int clientX, int clientY)
-    {
+    bool movesClose(int clientX, int clientY) {
         return closes(WM_MOUSEMOVE, 0, MAKELPARAM(clientX, clientY));
     }
 
     // Uses up the moves that never close the saver.
-    void passIgnoredMoves()
-    {
+    void passIgnoredMoves() {
         hostState.mouseMoveCount = 0;
         for (int i = 0; i < 6; ++i)
             EXPECT_FALSE(movesClose(1000, 1000)) << "move " << i + 1;
     }
 
-    static RECT windowRect(HWND window)
-    {
+    static RECT windowRect(HWND window) {
         RECT rect = {};
         GetWindowRect(window, &rect);
         return rect;
     }
 };
 
-HWND createFrame(int x, int y, int width, int height)
-{
+HWND createFrame(int x, int y, int width, int height) {
     return CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height, nullptr,
                            nullptr, nullptr, nullptr);
 }
 
-TEST_F(SaverWindowTest, PreviewFillsItsParentFromTheClientOriginAndEndsWithIt)
-{
+TEST_F(SaverWindowTest, PreviewFillsItsParentFromTheClientOriginAndEndsWithIt) {
     HWND parent = createFrame(40, 30, 320, 240);
     RECT parentRect = windowRect(parent);
     int cursorBefore = cursorDisplayCount();
@@ -107,13 +97,11 @@ TEST_F(SaverWindowTest, PreviewFillsItsParentFromTheClientOriginAndEndsWithIt)
     EXPECT_EQ(cursorDisplayCount(), cursorBefore + 1) << "the pointer is raised once in every mode";
 }
 
-TEST_F(SaverWindowTest, SaverCoversThePrimaryMonitorOrTheVirtualScreen)
-{
+TEST_F(SaverWindowTest, SaverCoversThePrimaryMonitorOrTheVirtualScreen) {
     const RECT primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const int virtualX = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int virtualY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const RECT all = {virtualX, virtualY, GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                      GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT all = {virtualX, virtualY, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     // Anything but 1 is taken for the primary monitor, as the dialog shows it.
     for (auto [screen, expected] : {std::pair{0, primary}, {1, all}, {2, primary}, {-1, primary}}) {
         SCOPED_TRACE("screen " + std::to_string(screen));
@@ -140,8 +128,7 @@ TEST_F(SaverWindowTest, SaverCoversThePrimaryMonitorOrTheVirtualScreen)
     }
 }
 
-TEST_F(SaverWindowTest, SaverHidesThePointerUntilItIsDestroyedAndCleansUp)
-{
+TEST_F(SaverWindowTest, SaverHidesThePointerUntilItIsDestroyedAndCleansUp) {
     char tempFolder[MAX_PATH];
     GetTempPathA(sizeof tempFolder, tempFolder);
     const std::string modelFile = std::string(tempFolder) + "xoeqaze.tmp";
@@ -161,8 +148,7 @@ TEST_F(SaverWindowTest, SaverHidesThePointerUntilItIsDestroyedAndCleansUp)
     EXPECT_EQ(GetFileAttributesA(modelFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(SaverWindowTest, KeysAndClicksCloseTheSaverButNotThePreview)
-{
+TEST_F(SaverWindowTest, KeysAndClicksCloseTheSaverButNotThePreview) {
     const UINT closing[] = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN};
     const UINT harmless[] = {WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONDBLCLK, WM_MBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL};
 
@@ -185,8 +171,7 @@ TEST_F(SaverWindowTest, KeysAndClicksCloseTheSaverButNotThePreview)
     DestroyWindow(parent);
 }
 
-TEST_F(SaverWindowTest, EverySystemCommandIsDropped)
-{
+TEST_F(SaverWindowTest, EverySystemCommandIsDropped) {
     HWND window = create(Saver);
     ASSERT_NE(window, nullptr);
     for (WPARAM command : {SC_CLOSE, SC_SCREENSAVE, SC_MINIMIZE, SC_KEYMENU, SC_MONITORPOWER}) {
@@ -198,8 +183,7 @@ TEST_F(SaverWindowTest, EverySystemCommandIsDropped)
     EXPECT_FALSE(IsIconic(window));
 }
 
-TEST_F(SaverWindowTest, OnlyAClearMoveOnBothAxesAfterTheFirstSixCloses)
-{
+TEST_F(SaverWindowTest, OnlyAClearMoveOnBothAxesAfterTheFirstSixCloses) {
     SetCursorPos(500, 400);
     saverSettings.screen = 0;
     ASSERT_NE(create(Saver), nullptr);
@@ -215,8 +199,7 @@ TEST_F(SaverWindowTest, OnlyAClearMoveOnBothAxesAfterTheFirstSixCloses)
     EXPECT_TRUE(movesClose(496, 396));
 }
 
-TEST_F(SaverWindowTest, MovesAreMeasuredInScreenCoordinates)
-{
+TEST_F(SaverWindowTest, MovesAreMeasuredInScreenCoordinates) {
     // A window that does not start at the screen origin, as over monitors left of the primary one.
     SetCursorPos(500, 400);
     saverSettings.screen = 0;
@@ -229,8 +212,7 @@ TEST_F(SaverWindowTest, MovesAreMeasuredInScreenCoordinates)
     EXPECT_TRUE(movesClose(500, 400)) << "the start position's numbers as a client point lie elsewhere";
 }
 
-TEST_F(SaverWindowTest, PointerCoordinatesLeftOfTheWindowAreNegative)
-{
+TEST_F(SaverWindowTest, PointerCoordinatesLeftOfTheWindowAreNegative) {
     SetCursorPos(2, 2);
     saverSettings.screen = 0;
     ASSERT_NE(create(Saver), nullptr);

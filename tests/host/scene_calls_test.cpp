@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(SceneCallsTest, TheSceneSeesAReadyContextAndTheContextGoesBeforeTheRelease)
-{
+TEST(SceneCallsTest, TheSceneSeesAReadyContextAndTheContextGoesBeforeTheRelease) {
     hostState = {};
     hostState.instance = GetModuleHandleA(nullptr);
     hostState.runMode = Saver;

@@ -13,21 +13,18 @@ namespace {
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         unblockSettingsKey();
         deleteSettingsKey();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         unblockSettingsKey();
         deleteSettingsKey();
     }
 
     // Opens the dialog, runs the steps on it (dialog is set before the first one) and
     // returns how many dialogs had to be closed by force afterwards.
-    int runDialog(std::vector<std::function<void()>> steps)
-    {
+    int runDialog(std::vector<std::function<void()>> steps) {
         steps.insert(steps.begin(), awaitDialog());
         int exitCode = -1;
         int forced = runModal(steps, [&] { exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, emptyLine, 0); });
@@ -35,8 +32,7 @@ protected:
         return forced;
     }
 
-    std::function<void()> awaitDialog()
-    {
+    std::function<void()> awaitDialog() {
         return [this] {
             dialog = findSettingsDialog();
             if (dialog == nullptr)
@@ -45,20 +41,26 @@ protected:
             RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         };
     }
-    std::string itemText(int id) { return windowText(GetDlgItem(dialog, id)); }
-    LRESULT position(int id) { return SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0); }
-    bool ticked() { return SendDlgItemMessageA(dialog, idFullScreen, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    void click(int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+    std::string itemText(int id) {
+        return windowText(GetDlgItem(dialog, id));
+    }
+    LRESULT position(int id) {
+        return SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0);
+    }
+    bool ticked() {
+        return SendDlgItemMessageA(dialog, idFullScreen, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    void click(int id) {
+        SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+    }
     // Keys go through the dialog's own loop, like typed ones.
-    void postKey(int id, WPARAM key)
-    {
+    void postKey(int id, WPARAM key) {
         HWND control = GetDlgItem(dialog, id);
         SetFocus(control);
         PostMessageA(control, WM_KEYDOWN, key, 0);
         PostMessageA(control, WM_KEYUP, key, 0xC0000000);
     }
-    std::function<void()> expectStillOpen()
-    {
+    std::function<void()> expectStillOpen() {
         return [this] { EXPECT_TRUE(IsWindowVisible(dialog)); };
     }
 
@@ -66,8 +68,7 @@ protected:
     char emptyLine[1] = "";
 };
 
-TEST_F(SettingsDialogTest, ShowsItsJapaneseTextsAsCodePage932)
-{
+TEST_F(SettingsDialogTest, ShowsItsJapaneseTextsAsCodePage932) {
     EXPECT_EQ(runDialog({[this] {
                   EXPECT_EQ(windowText(dialog), sjis::dialogTitle);
                   EXPECT_EQ(itemText(IDOK), "OK");
@@ -84,8 +85,7 @@ TEST_F(SettingsDialogTest, ShowsItsJapaneseTextsAsCodePage932)
               0);
 }
 
-TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing)
-{
+TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing) {
     EXPECT_EQ(runDialog({[this] {
                   EXPECT_EQ(position(idCountTrackbar), 7500);
                   EXPECT_EQ(itemText(idCountText), "7500");
@@ -99,8 +99,7 @@ TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing)
     EXPECT_EQ(settingsValueCount(), 0);
 }
 
-TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown)
-{
+TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown) {
     writeDwordSetting("HanaNum", 20000);
     EXPECT_EQ(runDialog({[this] {
                   EXPECT_EQ(position(idCountTrackbar), 10000);
@@ -120,8 +119,7 @@ TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown)
     EXPECT_EQ(screen->value, 1u);
 }
 
-TEST_F(SettingsDialogTest, ShowsTheSizeAsAFactorWithTwoDecimals)
-{
+TEST_F(SettingsDialogTest, ShowsTheSizeAsAFactorWithTwoDecimals) {
     for (auto [rate, text] : {std::pair{50, "0.50"}, {123, "1.23"}, {300, "3.00"}, {10, "0.10"}, {5, "0.10"}}) {
         writeDwordSetting("HanaRate", rate);
         EXPECT_EQ(runDialog({[this, text = text] {
@@ -132,8 +130,7 @@ TEST_F(SettingsDialogTest, ShowsTheSizeAsAFactorWithTwoDecimals)
     }
 }
 
-TEST_F(SettingsDialogTest, KeysMoveTheTrackbarsByPagesAndLinesAndTheTextsFollow)
-{
+TEST_F(SettingsDialogTest, KeysMoveTheTrackbarsByPagesAndLinesAndTheTextsFollow) {
     EXPECT_EQ(runDialog({
                   [this] { postKey(idCountTrackbar, VK_NEXT); },
                   [this] {
@@ -159,8 +156,7 @@ TEST_F(SettingsDialogTest, KeysMoveTheTrackbarsByPagesAndLinesAndTheTextsFollow)
     EXPECT_EQ(readSetting("HanaRate")->value, 111u);
 }
 
-TEST_F(SettingsDialogTest, TypedTextIsReplacedAndNeverStored)
-{
+TEST_F(SettingsDialogTest, TypedTextIsReplacedAndNeverStored) {
     EXPECT_EQ(runDialog({
                   [this] {
                       SetDlgItemTextA(dialog, idCountText, "123");
@@ -177,8 +173,7 @@ TEST_F(SettingsDialogTest, TypedTextIsReplacedAndNeverStored)
     EXPECT_EQ(readSetting("HanaRate")->value, 100u);
 }
 
-TEST_F(SettingsDialogTest, EscapeDoesNothingAndTheCloseButtonStoresNothing)
-{
+TEST_F(SettingsDialogTest, EscapeDoesNothingAndTheCloseButtonStoresNothing) {
     EXPECT_EQ(runDialog({
                   [this] { postKey(idCountTrackbar, VK_ESCAPE); },
                   expectStillOpen(),
@@ -191,8 +186,7 @@ TEST_F(SettingsDialogTest, EscapeDoesNothingAndTheCloseButtonStoresNothing)
     EXPECT_EQ(settingsValueCount(), 0);
 }
 
-TEST_F(SettingsDialogTest, OnlyAScreenOfOneTicksTheBox)
-{
+TEST_F(SettingsDialogTest, OnlyAScreenOfOneTicksTheBox) {
     for (DWORD screen : {0u, 2u}) {
         writeDwordSetting("screen", screen);
         EXPECT_EQ(runDialog({[this] {
@@ -204,8 +198,7 @@ TEST_F(SettingsDialogTest, OnlyAScreenOfOneTicksTheBox)
     }
 }
 
-TEST_F(SettingsDialogTest, UnticingTheBoxStoresZero)
-{
+TEST_F(SettingsDialogTest, UnticingTheBoxStoresZero) {
     EXPECT_EQ(runDialog({[this] {
                   click(idFullScreen);
                   click(IDOK);
@@ -214,44 +207,42 @@ TEST_F(SettingsDialogTest, UnticingTheBoxStoresZero)
     EXPECT_EQ(readSetting("screen")->value, 0u);
 }
 
-TEST_F(SettingsDialogTest, WithoutARegistryTheDialogStartsAtZeroAndStaysOpenUntilOkCanStore)
-{
+TEST_F(SettingsDialogTest, WithoutARegistryTheDialogStartsAtZeroAndStaysOpenUntilOkCanStore) {
     blockSettingsKey();
     saverSettings = {};  // as at start-up
     std::string saveMessage;
-    EXPECT_EQ(runModal(
-                  {
-                      [] {
-                          HWND box = findMessageBox(sjis::loadErrorCaption);
-                          if (box == nullptr)
-            return retryStepLater();
-                          EXPECT_EQ(messageBoxText(box), sjis::loadErrorText);
-                          EndDialog(box, IDOK);
-                      },
-                      awaitDialog(),
-                      [this] {
-                          EXPECT_EQ(itemText(idCountText), "1");
-                          EXPECT_EQ(itemText(idSizeText), "0.10");
-                          EXPECT_FALSE(ticked());
-                          PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-                      },
-                      [&] {
-                          HWND box = findMessageBox(sjis::saveErrorCaption);
-                          if (box == nullptr)
-            return retryStepLater();
-                          saveMessage = messageBoxText(box);
-                          EndDialog(box, IDOK);
-                      },
-                      expectStillOpen(),
-                      [this] {
-                          unblockSettingsKey();
-                          click(IDOK);
-                      },
-                  },
-                  [] {
-                      char line[] = "";
-                      EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, line, 0), 0);
-                  }),
+    EXPECT_EQ(runModal({
+                           [] {
+                               HWND box = findMessageBox(sjis::loadErrorCaption);
+                               if (box == nullptr)
+                                   return retryStepLater();
+                               EXPECT_EQ(messageBoxText(box), sjis::loadErrorText);
+                               EndDialog(box, IDOK);
+                           },
+                           awaitDialog(),
+                           [this] {
+                               EXPECT_EQ(itemText(idCountText), "1");
+                               EXPECT_EQ(itemText(idSizeText), "0.10");
+                               EXPECT_FALSE(ticked());
+                               PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                           },
+                           [&] {
+                               HWND box = findMessageBox(sjis::saveErrorCaption);
+                               if (box == nullptr)
+                                   return retryStepLater();
+                               saveMessage = messageBoxText(box);
+                               EndDialog(box, IDOK);
+                           },
+                           expectStillOpen(),
+                           [this] {
+                               unblockSettingsKey();
+                               click(IDOK);
+                           },
+                       },
+                       [] {
+                           char line[] = "";
+                           EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, line, 0), 0);
+                       }),
               0);
     EXPECT_EQ(saveMessage, sjis::saveErrorText);
     EXPECT_EQ(readSetting("HanaNum")->value, 1u);

@@ -8,22 +8,19 @@ namespace {
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         unblockSettingsKey();
         deleteSettingsKey();
         saverSettings = {};
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         unblockSettingsKey();
         deleteSettingsKey();
     }
 };
 
 // Closes the message box with the given caption, remembering its text.
-std::function<void()> closeMessageBox(const std::string& caption, std::string* text)
-{
+std::function<void()> closeMessageBox(const std::string& caption, std::string* text) {
     return [caption, text] {
         HWND box = findMessageBox(caption);
         if (box == nullptr)
@@ -33,8 +30,7 @@ std::function<void()> closeMessageBox(const std::string& caption, std::string* t
     };
 }
 
-TEST_F(SettingsStoreTest, FirstRunCreatesTheKeyEmptyAndUsesDefaults)
-{
+TEST_F(SettingsStoreTest, FirstRunCreatesTheKeyEmptyAndUsesDefaults) {
     EXPECT_EQ(loadSettings(), 0);
     EXPECT_TRUE(settingsKeyExists());
     EXPECT_EQ(settingsValueCount(), 0);
@@ -43,8 +39,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesTheKeyEmptyAndUsesDefaults)
     EXPECT_EQ(saverSettings.screen, 1);
 }
 
-TEST_F(SettingsStoreTest, KeepsTheLow16BitsOfStoredNumbers)
-{
+TEST_F(SettingsStoreTest, KeepsTheLow16BitsOfStoredNumbers) {
     writeDwordSetting("HanaNum", 20000);
     writeDwordSetting("HanaRate", 70000);  // 70000 - 65536
     writeDwordSetting("screen", 0xFFFFFFFF);
@@ -54,8 +49,7 @@ TEST_F(SettingsStoreTest, KeepsTheLow16BitsOfStoredNumbers)
     EXPECT_EQ(saverSettings.screen, -1);
 }
 
-TEST_F(SettingsStoreTest, ReadsAnyShortValueByItsFirstBytesWhateverItsType)
-{
+TEST_F(SettingsStoreTest, ReadsAnyShortValueByItsFirstBytesWhateverItsType) {
     writeSetting("HanaNum", REG_BINARY, {0x34, 0x12});
     writeSetting("HanaRate", REG_SZ, {'a', 'b', 0});
     writeSetting("screen", REG_BINARY, {0x00});
@@ -65,8 +59,7 @@ TEST_F(SettingsStoreTest, ReadsAnyShortValueByItsFirstBytesWhateverItsType)
     EXPECT_EQ(saverSettings.screen, 0);
 }
 
-TEST_F(SettingsStoreTest, LongerValuesFallBackToTheDefaults)
-{
+TEST_F(SettingsStoreTest, LongerValuesFallBackToTheDefaults) {
     writeSetting("HanaNum", REG_SZ, {'h', 'e', 'l', 'l', 'o', 0});
     writeSetting("HanaRate", REG_QWORD, {5, 0, 0, 0, 0, 0, 0, 0});
     writeDwordSetting("screen", 0);
@@ -76,8 +69,7 @@ TEST_F(SettingsStoreTest, LongerValuesFallBackToTheDefaults)
     EXPECT_EQ(saverSettings.screen, 0);
 }
 
-TEST_F(SettingsStoreTest, StoresThreeDwordsSignExtendedExceptTheScreenByte)
-{
+TEST_F(SettingsStoreTest, StoresThreeDwordsSignExtendedExceptTheScreenByte) {
     saverSettings = {-2, 300, 0x0102};
     EXPECT_EQ(saveSettings(), 0);
     EXPECT_EQ(settingsValueCount(), 3);
@@ -99,8 +91,7 @@ TEST_F(SettingsStoreTest, StoresThreeDwordsSignExtendedExceptTheScreenByte)
     EXPECT_EQ(saverSettings.screen, 2);
 }
 
-TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedIsReportedInJapanese)
-{
+TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedIsReportedInJapanese) {
     blockSettingsKey();
     saverSettings = {11, 22, 1};
     std::string text;

@@ -14,27 +14,23 @@ namespace {
 
 class StartUpTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         hostState = {};
         saverSettings = {};
         unblockSettingsKey();
         deleteSettingsKey();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         UnregisterClassA("saver", GetModuleHandleA(nullptr));
         deleteSettingsKey();
     }
 
-    static int start(std::string commandLine)
-    {
+    static int start(std::string commandLine) {
         return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
     }
 
     // A window of class "saver" that belongs to someone else.
-    static HWND createForeignSaver(HWND parent, DWORD style)
-    {
+    static HWND createForeignSaver(HWND parent, DWORD style) {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -44,8 +40,7 @@ protected:
                                nullptr);
     }
 
-    static std::function<void()> closeMessageBox(const std::string& caption, std::string* text)
-    {
+    static std::function<void()> closeMessageBox(const std::string& caption, std::string* text) {
         return [caption, text] {
             HWND box = findMessageBox(caption);
             if (box == nullptr)
@@ -56,22 +51,19 @@ protected:
     }
 };
 
-HWND createFrame(int width, int height)
-{
+HWND createFrame(int width, int height) {
     return CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 40, width, height, nullptr,
                            nullptr, nullptr, nullptr);
 }
 
-TEST_F(StartUpTest, WithoutASwitchEndsSilentlyWithoutTouchingTheRegistry)
-{
+TEST_F(StartUpTest, WithoutASwitchEndsSilentlyWithoutTouchingTheRegistry) {
     for (const char* line : {"/a", "x", "-x 5"}) {
         EXPECT_EQ(runModal({}, [&] { EXPECT_EQ(start(line), 0); }), 0) << line;
         EXPECT_FALSE(settingsKeyExists()) << line;
     }
 }
 
-TEST_F(StartUpTest, ARunningSaverBlocksEveryStart)
-{
+TEST_F(StartUpTest, ARunningSaverBlocksEveryStart) {
     HWND running = createForeignSaver(nullptr, WS_POPUP);
     ASSERT_NE(running, nullptr);
     for (const char* line : {"", "/c", "/s", "/p 0"}) {
@@ -81,8 +73,7 @@ TEST_F(StartUpTest, ARunningSaverBlocksEveryStart)
     DestroyWindow(running);
 }
 
-TEST_F(StartUpTest, APreviewChildDoesNotBlockTheDialog)
-{
+TEST_F(StartUpTest, APreviewChildDoesNotBlockTheDialog) {
     HWND frame = createFrame(200, 150);
     ASSERT_NE(createForeignSaver(frame, WS_CHILD | WS_VISIBLE), nullptr);
     bool dialogShown = false;
@@ -100,8 +91,7 @@ TEST_F(StartUpTest, APreviewChildDoesNotBlockTheDialog)
     DestroyWindow(frame);
 }
 
-TEST_F(StartUpTest, SaverRunsUntilAKeyAndEndsWithCodeZero)
-{
+TEST_F(StartUpTest, SaverRunsUntilAKeyAndEndsWithCodeZero) {
     writeDwordSetting("HanaNum", 30);
     int cursorBefore = cursorDisplayCount();
     HWND saver = nullptr;
@@ -119,8 +109,7 @@ TEST_F(StartUpTest, SaverRunsUntilAKeyAndEndsWithCodeZero)
     EXPECT_EQ(cursorDisplayCount(), cursorBefore);
 }
 
-TEST_F(StartUpTest, PreviewRunsInsideItsWindowUntilTheWindowGoes)
-{
+TEST_F(StartUpTest, PreviewRunsInsideItsWindowUntilTheWindowGoes) {
     writeDwordSetting("HanaNum", 30);
     HWND frame = createFrame(240, 180);
     RECT frameRect;
@@ -144,8 +133,7 @@ TEST_F(StartUpTest, PreviewRunsInsideItsWindowUntilTheWindowGoes)
               0);
 }
 
-TEST_F(StartUpTest, AWindowThatCannotBeCreatedIsReportedPerMode)
-{
+TEST_F(StartUpTest, AWindowThatCannotBeCreatedIsReportedPerMode) {
     HWND gone = createFrame(100, 100);
     DestroyWindow(gone);
     std::string text;
