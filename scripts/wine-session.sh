@@ -18,14 +18,18 @@ stop() {
 case $cmd in
 start)
     stop
-    display=
-    for n in $(seq 91 140); do
-        if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=$n; break; fi
-    done
-    [ -n "$display" ] || { echo "no free X display" >&2; exit 1; }
-    Xvfb :$display -screen 0 1920x1080x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    # Xvfb picks a free display itself and reports it: a lock file check alone
+    # misses servers in other mount namespaces that share the abstract sockets.
+    rm -f "$dir/display"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+    for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+    display=$(head -n 1 "$dir/display" 2>/dev/null)
+    if [ -z "$display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "Xvfb did not start; see $dir/xvfb.log" >&2
+        kill "$xvfb_pid" 2>/dev/null || true
+        exit 1
+    fi
     prefix=$dir/prefix
     export WINEPREFIX=$prefix DISPLAY=:$display WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot -i >"$dir/wineboot.log" 2>&1 || true
