@@ -13,6 +13,7 @@
 #include "MqoFile.h"
 #include "MqoLoader.h"
 #include "MqoMesh.h"
+#include "MqoScan.h"
 
 namespace {
 
@@ -156,7 +157,9 @@ int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity) {
     while (readLine(file, line) && !isClosingLine(line)) {
         if (filled < capacity) {
             MqoVec3& v = vertices[filled++];
-            std::sscanf(line, "%f %f %f", &v.x, &v.y, &v.z);
+            float xyz[3] = {v.x, v.y, v.z};
+            mqoScanFloats(line, xyz, 3);
+            v = {xyz[0], xyz[1], xyz[2]};
         }
     }
     return filled;
@@ -204,27 +207,18 @@ int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity) {
         if (filled >= capacity)
             continue;
         MqoFace& face = faces[filled++];
-        std::sscanf(line, "%d", &face.cornerCount);
-        int* v = face.vertexIndex;
-        float* uv = face.uv;
-        if (const char* indices = std::strstr(line, "V(")) {
-            if (face.cornerCount == 3)
-                std::sscanf(indices, "V(%d %d %d)", &v[0], &v[1], &v[2]);
-            else if (face.cornerCount == 4)
-                std::sscanf(indices, "V(%d %d %d %d)", &v[0], &v[1], &v[2], &v[3]);
-        }
+        mqoScanInts(line, &face.cornerCount, 1);
+        // Triangles and quadrilaterals only; other corner counts read no indices or UVs.
+        const int corners = face.cornerCount == 3 || face.cornerCount == 4 ? face.cornerCount : 0;
+        if (const char* indices = std::strstr(line, "V("))
+            mqoScanInts(indices + 2, face.vertexIndex, corners);
         face.material = 0;
         if (const char* material = std::strstr(line, "M("))
-            std::sscanf(material, "M(%d)", &face.material);
+            mqoScanInts(material + 2, &face.material, 1);
         else
             face.material = -1;
-        if (const char* coords = std::strstr(line, "UV(")) {
-            if (face.cornerCount == 3)
-                std::sscanf(coords, "UV(%f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4], &uv[5]);
-            else if (face.cornerCount == 4)
-                std::sscanf(coords, "UV(%f %f %f %f %f %f %f %f)", &uv[0], &uv[1], &uv[2], &uv[3], &uv[4], &uv[5],
-                            &uv[6], &uv[7]);
-        }
+        if (const char* coords = std::strstr(line, "UV("))
+            mqoScanFloats(coords + 3, face.uv, 2 * corners);
     }
     return filled;
 }
