@@ -5,11 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <sys/stat.h>
-#endif
+// Size of an open file from the file system; -1 when it cannot be told.
+// One definition per platform.
+int64_t mqoFileSize(FILE* file);
 
 // Bytes from the current position to the end of the file; 0 when the position
 // or the size cannot be told. Asks the file system for the size rather than
@@ -18,12 +16,7 @@ inline long mqoRemainingBytes(FILE* file) {
     const long here = std::ftell(file);
     if (here < 0)
         return 0;
-#ifdef _WIN32
-    const int64_t size = _filelengthi64(_fileno(file));
-#else
-    struct stat info;
-    const int64_t size = fstat(fileno(file), &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
-#endif
+    const int64_t size = mqoFileSize(file);
     if (size <= here)
         return 0;
     const int64_t rest = size - here;
