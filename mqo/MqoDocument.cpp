@@ -156,10 +156,9 @@ int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity) {
     int filled = 0;
     while (readLine(file, line) && !isClosingLine(line)) {
         if (filled < capacity) {
-            MqoVec3& v = vertices[filled++];
-            float xyz[3] = {v.x, v.y, v.z};
+            float xyz[3] = {};  // what the line does not give stays 0
             mqoScanFloats(line, xyz, 3);
-            v = {xyz[0], xyz[1], xyz[2]};
+            vertices[filled++] = {xyz[0], xyz[1], xyz[2]};
         }
     }
     return filled;

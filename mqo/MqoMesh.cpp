@@ -241,9 +241,8 @@ void mqoBuildObjectBatches(const MqoObjectData& object, MqoModel& model, const M
                            const MqoMaterial* materials, int materialCount, double scale) {
     if (model.objectCount < 0 || model.objectCount >= MQO_OBJECT_SLOTS)
         return;
+    // Slots past the count are always empty: fresh, or cleared when an object was dropped.
     MqoDrawObject& slot = model.objects[model.objectCount];
-    mqoReleaseObjectBatches(slot);
-    slot = {};
     std::memcpy(slot.name, object.name, MQO_TEXT_SIZE - 1);
     slot.visible = object.visible;
     slot.flatShading = object.shading == 0 ? 1 : 0;
