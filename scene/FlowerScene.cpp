@@ -46,9 +46,8 @@ void createFlowers() {
 bool writeModelFile() {
     flowerScene.modelPath[0] = '\0';
     const EmbeddedModel model = sceneEmbeddedModel();
-    if (!model.bytes || !sceneTempModelPath(flowerScene.modelPath, sizeof flowerScene.modelPath))
-        return false;
-    if (!sceneWriteModelFile(flowerScene.modelPath, model.bytes, model.size)) {
+    if (!model.bytes ||
+        !sceneCreateModelFile(flowerScene.modelPath, sizeof flowerScene.modelPath, model.bytes, model.size)) {
         // Never delete at tear-down a file that this run did not write.
         flowerScene.modelPath[0] = '\0';
         return false;
@@ -79,6 +78,19 @@ void sceneRenderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     advanceAndDrawFlowers();
     glFlush();
+}
+
+void sceneResize(int width, int height) {
+    const float oldHalfWidth = flowerScene.halfWidthAt100;
+    saverGeometry.width = width > 0 ? width : 1;
+    saverGeometry.height = height > 0 ? height : 1;
+    fixCamera();
+    const float spread = oldHalfWidth > 0.0f ? flowerScene.halfWidthAt100 / oldHalfWidth : 1.0f;
+    for (int32_t i = 0; i < flowerScene.flowerCount; ++i) {
+        Flower& flower = flowerScene.flowers[i];
+        flower.halfWidth = flower.depth * flowerScene.halfWidthAt100;
+        flower.x *= spread;
+    }
 }
 
 void sceneRelease() {

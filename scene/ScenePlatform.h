@@ -10,12 +10,9 @@ struct EmbeddedModel {
 
 EmbeddedModel sceneEmbeddedModel();
 
-// Fills path with the model file's full name in the temporary folder;
-// false when the folder is unknown or the name does not fit.
-bool sceneTempModelPath(char* path, size_t pathSize);
-
-// Writes the bytes to a new file at path; false when it cannot be written.
-bool sceneWriteModelFile(const char* path, const void* bytes, size_t size);
+// Puts the model bytes where the loader can open them by name and writes that name
+// into path; false when that cannot be done.
+bool sceneCreateModelFile(char* path, size_t pathSize, const void* bytes, size_t size);
 
 // Removes the model file; a file that is already gone is fine.
 void sceneRemoveModelFile(const char* path);

@@ -1,14 +1,12 @@
-// Linux: the model is compiled in, and the temporary folder is shared by all users,
-// so the file is created fresh, never through a link and never reusing another's file.
+// Linux: the model is compiled in and handed to the loader as an anonymous in-memory file.
+// Nothing lands on disk, so instances running side by side never meet, and no way out of
+// the process, a killed one included, leaves a file behind.
 #include "ScenePlatform.h"
 
 #include <EGL/egl.h>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 extern const unsigned char flowerModelBytes[];
@@ -16,17 +14,7 @@ extern const unsigned long flowerModelBytesSize;
 
 namespace {
 
-int createExclusive(const char* path) {
-    return open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-}
-
-// A file left by an earlier run of ours may go; anything else stays untouched.
-bool removeOwnStaleFile(const char* path) {
-    struct stat status;
-    if (lstat(path, &status) != 0)
-        return errno == ENOENT;
-    return S_ISREG(status.st_mode) && status.st_uid == geteuid() && unlink(path) == 0;
-}
+int modelFile = -1;
 
 bool writeAll(int file, const unsigned char* bytes, size_t size) {
     while (size > 0) {
@@ -47,32 +35,25 @@ EmbeddedModel sceneEmbeddedModel() {
     return {flowerModelBytes, static_cast<size_t>(flowerModelBytesSize)};
 }
 
-bool sceneTempModelPath(char* path, size_t pathSize) {
-    const char* folder = std::getenv("TMPDIR");
-    if (!folder || !*folder)
-        folder = "/tmp";
-    const size_t length = std::strlen(folder);
-    const char* separator = folder[length - 1] == '/' ? "" : "/";
-    const int needed = std::snprintf(path, pathSize, "%s%sxoeqaze.tmp", folder, separator);
-    return needed > 0 && static_cast<size_t>(needed) < pathSize;
-}
-
-bool sceneWriteModelFile(const char* path, const void* bytes, size_t size) {
-    int file = createExclusive(path);
-    if (file < 0 && errno == EEXIST && removeOwnStaleFile(path))
-        file = createExclusive(path);
+bool sceneCreateModelFile(char* path, size_t pathSize, const void* bytes, size_t size) {
+    sceneRemoveModelFile(path);
+    const int file = memfd_create("xoeqaze.tmp", MFD_CLOEXEC);
     if (file < 0)
         return false;
-    const bool written = writeAll(file, static_cast<const unsigned char*>(bytes), size);
-    if (close(file) != 0 || !written) {
-        unlink(path);
+    const int needed = std::snprintf(path, pathSize, "/proc/self/fd/%d", file);
+    if (needed <= 0 || static_cast<size_t>(needed) >= pathSize ||
+        !writeAll(file, static_cast<const unsigned char*>(bytes), size) || access(path, R_OK) != 0) {
+        close(file);
         return false;
     }
+    modelFile = file;
     return true;
 }
 
-void sceneRemoveModelFile(const char* path) {
-    unlink(path);
+void sceneRemoveModelFile(const char*) {
+    if (modelFile >= 0)
+        close(modelFile);
+    modelFile = -1;
 }
 
 bool sceneHasCurrentGlContext() {

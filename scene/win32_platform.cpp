@@ -19,7 +19,9 @@ EmbeddedModel sceneEmbeddedModel() {
     return {bytes, static_cast<size_t>(SizeofResource(nullptr, resource))};
 }
 
-bool sceneTempModelPath(char* path, size_t pathSize) {
+namespace {
+
+bool tempModelPath(char* path, size_t pathSize) {
     char folder[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH)
@@ -28,7 +30,11 @@ bool sceneTempModelPath(char* path, size_t pathSize) {
     return needed > 0 && static_cast<size_t>(needed) < pathSize;
 }
 
-bool sceneWriteModelFile(const char* path, const void* bytes, size_t size) {
+}  // namespace
+
+bool sceneCreateModelFile(char* path, size_t pathSize, const void* bytes, size_t size) {
+    if (!tempModelPath(path, pathSize))
+        return false;
     FILE* file = std::fopen(path, "wb");
     if (!file)
         return false;

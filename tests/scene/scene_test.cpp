@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "FlowerScene.h"
@@ -44,13 +43,17 @@ protected:
         setTempFolder(privateTempFolder().string());
     }
 
+    void openContext(int width, int height) {
+        if (open)
+            return;
+        ASSERT_TRUE(headlessGlOpen(width, height)) << "no offscreen OpenGL context";
+        open = true;
+        viewWidth = width;
+        viewHeight = height;
+    }
+
     void start(int width, int height, int16_t flowers, int16_t size = 100) {
-        if (!open) {
-            ASSERT_TRUE(headlessGlOpen(width, height)) << "no offscreen OpenGL context";
-            open = true;
-            viewWidth = width;
-            viewHeight = height;
-        }
+        openContext(width, height);
         saverGeometry = {0, 0, width, height};
         saverSettings = {flowers, size, 1};
         sceneInit();
@@ -128,6 +131,29 @@ TEST_F(SceneTest, ViewExtentsFollowTheWindowShape) {
     EXPECT_FLOAT_EQ(flowerScene.fovX, 13.333333f);
     EXPECT_FLOAT_EQ(flowerScene.halfWidthAt100, 11.583441f);
     EXPECT_FLOAT_EQ(flowerScene.halfHeightAt100, 8.7045946f);
+}
+
+// A window that grows wider: the extents follow and the flowers spread out to its new edges.
+TEST_F(SceneTest, ResizeRecomputesExtentsAndFillsTheNewWidth) {
+    sceneSetSeedSource(fixedSeed);
+    openContext(480, 270);
+    start(360, 270, 3000);
+    sceneResize(1920, 1080);
+    EXPECT_FLOAT_EQ(flowerScene.fovX, 17.777779f);
+    EXPECT_FLOAT_EQ(flowerScene.halfWidthAt100, 15.391339f);
+    sceneResize(480, 270);
+    const std::vector<uint8_t> pixels = frame();
+    auto coverage = [&](int left, int right) {
+        int tinted = 0;
+        for (int y = 0; y < viewHeight; ++y)
+            for (int x = left; x < right; ++x)
+                tinted += !isWhite(pixel(pixels, x, y));
+        return static_cast<double>(tinted) / ((right - left) * viewHeight);
+    };
+    const double middle = coverage(200, 280);
+    EXPECT_GT(middle, 0.2);
+    EXPECT_GT(coverage(0, 40), middle / 2) << "left edge";
+    EXPECT_GT(coverage(440, 480), middle / 2) << "right edge";
 }
 
 TEST_F(SceneTest, CameraGoesOnTheProjectionStackOnly) {
@@ -225,18 +251,14 @@ TEST_F(SceneTest, SameSeedGivesTheSamePictures) {
 }
 
 TEST_F(SceneTest, ModelFileLivesFromSetUpToTearDown) {
-    char expected[sceneModelPathSize];
-    ASSERT_TRUE(sceneTempModelPath(expected, sizeof expected));
-    EXPECT_EQ(std::filesystem::path(expected).filename(), "xoeqaze.tmp");
-    { std::ofstream(expected, std::ios::binary) << "left over from an earlier run"; }
-
     start(32, 18, 1);
-    EXPECT_STREQ(flowerScene.modelPath, expected);
+    const std::string path = flowerScene.modelPath;
+    ASSERT_FALSE(path.empty());
     const EmbeddedModel model = sceneEmbeddedModel();
-    EXPECT_EQ(readFile(expected), std::string(static_cast<const char*>(model.bytes), model.size));
+    EXPECT_EQ(readFile(path), std::string(static_cast<const char*>(model.bytes), model.size));
     ASSERT_NE(flowerScene.flowerModel, nullptr);
     stop();
-    EXPECT_FALSE(std::filesystem::exists(expected));
+    EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(flowerScene.modelPath[0], '\0');
 }
 
@@ -258,8 +280,10 @@ TEST_F(SceneTest, LoadedModelFacesTheCamera) {
 }
 
 TEST_F(SceneTest, WithoutAModelFileTheSceneStillRuns) {
-    setTempFolder((privateTempFolder() / "missing" / "folder").string());
+    openContext(64, 36);
+    breakModelFile();
     start(64, 36, 50);
+    restoreModelFile();
     EXPECT_EQ(flowerScene.flowerModel, nullptr);
     EXPECT_EQ(flowerScene.modelPath[0], '\0');
     const float before = flowerScene.flowers[0].angle;
