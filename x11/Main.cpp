@@ -1,2 +1,89 @@
+// petalrain on Linux: a screen-saver hack for XScreenSaver and compatible hosts, or a
+// window of its own.
+#include <X11/Xlib.h>
+#include <csignal>
+#include <malloc.h>
 #include <cstdio>
-int main() { std::puts("usage: petalrain [--help]"); return 0; }
+#include <sys/signalfd.h>
+
+#include "FlowerScene.h"
+#include "FrameLoop.h"
+#include "GlxWindow.h"
+#include "HostOptions.h"
+#include "SaverGeometry.h"
+#include "SaverSettings.h"
+#include "SceneSeed.h"
+
+namespace {
+
+uint32_t chosenSeed;
+
+uint32_t fixedSeed() {
+    return chosenSeed;
+}
+
+// The daemon ends a hack with SIGTERM, a shell with SIGINT or SIGHUP. They are taken as
+// readable events, so a frame in progress completes and tear-down runs in order.
+int watchStopSignals() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stops, nullptr);
+    return signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    HostOptions options;
+    std::string warnings;
+    std::string error;
+    if (!parseHostOptions(argc, argv, options, warnings, error)) {
+        std::fprintf(stderr, "petalrain: %s\n%s", error.c_str(), hostUsage);
+        return 2;
+    }
+    std::fputs(warnings.c_str(), stderr);
+    if (options.help) {
+        std::fputs(hostUsage, stdout);
+        return 0;
+    }
+
+    // Mesa's software renderer frees its large per-frame bins and takes them again on the
+    // next frame; kept in the heap they are not faulted in anew every frame.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    const int signalFile = watchStopSignals();
+    if (signalFile < 0) {
+        std::perror("petalrain: signalfd");
+        return 1;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "petalrain: cannot open display \"%s\"\n", XDisplayName(nullptr));
+        return 1;
+    }
+    installXErrorTrap();
+    GlxWindow target;
+    if (!openGlxWindow(display, options, target, error)) {
+        std::fprintf(stderr, "petalrain: %s\n", error.c_str());
+        XCloseDisplay(display);
+        return 1;
+    }
+
+    saverGeometry = {0, 0, target.width, target.height};
+    saverSettings = {static_cast<int16_t>(options.count), static_cast<int16_t>(options.size), 1};
+    if (options.seeded) {
+        chosenSeed = options.seed;
+        sceneSetSeedSource(fixedSeed);
+    }
+    sceneInit();
+    runFrameLoop(target, options, signalFile);
+
+    // As on Windows: the context goes first, then the scene.
+    closeGlxWindow(target);
+    sceneRelease();
+    XCloseDisplay(display);
+    return 0;
+}

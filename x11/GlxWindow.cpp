@@ -1,0 +1,186 @@
+#include "GlxWindow.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int ownWidth = 1280;
+constexpr int ownHeight = 720;
+constexpr long watchedEvents = StructureNotifyMask | VisibilityChangeMask;
+
+int xErrors;
+
+int noteXError(Display*, XErrorEvent*) {
+    ++xErrors;
+    return 0;
+}
+
+std::string windowName(unsigned long id) {
+    char name[32];
+    std::snprintf(name, sizeof name, "0x%lx", id);
+    return name;
+}
+
+// --root: the daemon names its window in the environment; without one, the root window.
+bool rootTarget(Display* display, Window& window, std::string& origin, std::string& error) {
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    if (!named || !*named) {
+        window = DefaultRootWindow(display);
+        origin = "the root window";
+        return true;
+    }
+    unsigned long id = 0;
+    if (!parseWindowId(named, id)) {
+        error = std::string("XSCREENSAVER_WINDOW is not a window id: \"") + named + "\"";
+        return false;
+    }
+    window = id;
+    origin = "XSCREENSAVER_WINDOW " + windowName(id);
+    return true;
+}
+
+XVisualInfo* visualOfWindow(Display* display, const XWindowAttributes& attributes) {
+    XVisualInfo wanted{};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    return XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+}
+
+XVisualInfo* visualForOwnWindow(Display* display) {
+    for (int depthBits : {24, 16}) {
+        int wanted[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8,         GLX_GREEN_SIZE, 8,
+                        GLX_BLUE_SIZE,  8,                GLX_DEPTH_SIZE, depthBits, None};
+        if (XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), wanted))
+            return visual;
+    }
+    return nullptr;
+}
+
+void setFullscreenHint(Display* display, Window window) {
+    Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    Atom fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&fullscreen), 1);
+}
+
+Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscreen, int& width, int& height,
+                       Atom& deleteWindow) {
+    const int screen = DefaultScreen(display);
+    width = fullscreen ? DisplayWidth(display, screen) : ownWidth;
+    height = fullscreen ? DisplayHeight(display, screen) : ownHeight;
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    attributes.background_pixel = visual.red_mask | visual.green_mask | visual.blue_mask;  // white
+    attributes.event_mask = watchedEvents | KeyPressMask;
+    Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
+                                  CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+
+    XStoreName(display, window, "Petalrain");
+    const char title[] = "Petalrain";
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
+    XClassHint classHint{const_cast<char*>("petalrain"), const_cast<char*>("Petalrain")};
+    XSetClassHint(display, window, &classHint);
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
+    if (fullscreen)
+        setFullscreenHint(display, window);
+    XMapWindow(display, window);
+    return window;
+}
+
+// Tearing and a blocking swap are the window system's business, not ours: the host paces frames.
+void stopWaitingForVerticalSync(Display* display, Window window) {
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (!extensions)
+        return;
+    if (std::strstr(extensions, "GLX_EXT_swap_control")) {
+        auto setInterval = reinterpret_cast<PFNGLXSWAPINTERVALEXTPROC>(
+            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalEXT")));
+        if (setInterval)
+            setInterval(display, window, 0);
+    } else if (std::strstr(extensions, "GLX_MESA_swap_control")) {
+        auto setInterval = reinterpret_cast<PFNGLXSWAPINTERVALMESAPROC>(
+            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
+        if (setInterval)
+            setInterval(0);
+    }
+}
+
+}  // namespace
+
+void installXErrorTrap() {
+    XSetErrorHandler(noteXError);
+}
+
+bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& target, std::string& error) {
+    target = {};
+    target.display = display;
+    XVisualInfo* visual = nullptr;
+    if (options.target == HostTarget::OwnWindow) {
+        visual = visualForOwnWindow(display);
+        if (!visual) {
+            error = "the display offers no OpenGL visual with a depth buffer";
+            return false;
+        }
+        target.ownWindow = true;
+        target.window =
+            createOwnWindow(display, *visual, options.fullscreen, target.width, target.height, target.deleteWindow);
+    } else {
+        std::string origin = "--window-id " + windowName(options.windowId);
+        Window window = options.windowId;
+        if (options.target == HostTarget::Root && !rootTarget(display, window, origin, error))
+            return false;
+        XWindowAttributes attributes{};
+        XSync(display, False);
+        const int errorsBefore = xErrors;
+        if (!XGetWindowAttributes(display, window, &attributes) || xErrors != errorsBefore) {
+            error = "no window " + windowName(window) + " (" + origin + ")";
+            return false;
+        }
+        visual = visualOfWindow(display, attributes);
+        int usesGl = 0;
+        if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
+            error = "window " + windowName(window) + " (" + origin + ") has a visual without OpenGL";
+            if (visual)
+                XFree(visual);
+            return false;
+        }
+        target.window = window;
+        target.width = attributes.width;
+        target.height = attributes.height;
+        target.viewable = attributes.map_state == IsViewable;
+        XSelectInput(display, window, watchedEvents);
+    }
+
+    int doubleBuffered = 0;
+    glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffered);
+    target.doubleBuffered = doubleBuffered != 0;
+    target.context = glXCreateContext(display, visual, nullptr, True);
+    XFree(visual);
+    if (!target.context || !glXMakeCurrent(display, target.window, target.context)) {
+        error = "no OpenGL context for window " + windowName(target.window);
+        closeGlxWindow(target);
+        return false;
+    }
+    stopWaitingForVerticalSync(display, target.window);
+    return true;
+}
+
+void closeGlxWindow(GlxWindow& target) {
+    if (!target.display)
+        return;
+    glXMakeCurrent(target.display, None, nullptr);
+    if (target.context)
+        glXDestroyContext(target.display, target.context);
+    if (target.ownWindow)
+        XDestroyWindow(target.display, target.window);
+    XSync(target.display, False);
+    target = {};
+}

@@ -1,0 +1,32 @@
+// The window the saver draws in, with its OpenGL context: a window of the screen-saver
+// daemon's, used as it is with its own visual, or a window of its own.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <GL/glx.h>
+#include <string>
+
+#include "HostOptions.h"
+
+struct GlxWindow {
+    Display* display;
+    Window window;
+    bool ownWindow;
+    GLXContext context;
+    bool doubleBuffered;
+    int width;
+    int height;
+    bool viewable;
+    Atom deleteWindow;  // own window: the window manager's close request
+};
+
+// Opens the window that the options name and makes a context current on it. False, with
+// a message naming the window, when it does not exist or cannot take OpenGL.
+bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& target, std::string& error);
+
+// Releases the context, and destroys the window when it is our own.
+void closeGlxWindow(GlxWindow& target);
+
+// Installed for the whole run: an X error, say on a window that went away, is noted and
+// never ends the process.
+void installXErrorTrap();

@@ -1,0 +1,34 @@
+// Command-line options of the Linux host. Every option takes one dash or two, as
+// XScreenSaver's hacks do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class HostTarget {
+    OwnWindow,  // a window of its own, titled "Petalrain"
+    Root,       // $XSCREENSAVER_WINDOW, else the root window
+    WindowId,   // the window named by --window-id
+};
+
+struct HostOptions {
+    HostTarget target = HostTarget::OwnWindow;
+    unsigned long windowId = 0;
+    bool fullscreen = false;
+    int count = 7500;
+    int size = 100;
+    long delayMicroseconds = 15625;  // 64 frames a second
+    bool seeded = false;
+    uint32_t seed = 0;
+    long frames = 0;  // 0: until stopped
+    bool help = false;
+};
+
+// False with the reason in error when an option is unknown or a value is not a number.
+// Values out of range are clamped, each with a line in warnings.
+bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& warnings, std::string& error);
+
+// A window id in decimal or 0x-hexadecimal; false for anything else, zero included.
+bool parseWindowId(const char* text, unsigned long& id);
+
+extern const char hostUsage[];
