@@ -4,6 +4,7 @@
 #include "ScenePlatform.h"
 
 #include <EGL/egl.h>
+#include <GL/glx.h>
 #include <cerrno>
 #include <cstdio>
 #include <sys/mman.h>
@@ -57,5 +58,6 @@ void sceneRemoveModelFile(const char*) {
 }
 
 bool sceneHasCurrentGlContext() {
-    return eglGetCurrentContext() != EGL_NO_CONTEXT;
+    // The headless tools draw through EGL, the Linux host through GLX.
+    return eglGetCurrentContext() != EGL_NO_CONTEXT || glXGetCurrentContext() != nullptr;
 }

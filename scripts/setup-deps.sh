@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
-# Installs what building, testing and rendering need on Debian 12. Idempotent and quiet:
-# only missing packages are installed. Without root it prints the sudo line instead.
+# Installs what building and running (run) or also testing (test, the default) need on
+# Debian 12. Idempotent and quiet: only missing packages are installed. Without root it
+# prints the sudo line instead.
+# usage: setup-deps.sh [run|test]
 set -euo pipefail
+profile=${1:-test}
 
 packages=(
-    # native build, tests, tools
+    # the programs: the Linux saver, the headless renderer
     cmake ninja-build g++ pkg-config
-    libgl-dev libegl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
-    googletest libgtest-dev libbenchmark-dev libpng-dev
-    # fuzzing
-    clang libclang-rt-14-dev
-    # Windows build and its tests under Wine
-    g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool imagemagick locales
+    libgl-dev libegl-dev libglu1-mesa-dev libx11-dev libpng-dev
+    libegl-mesa0 libglx-mesa0 libgl1-mesa-dri
 )
+if [ "$profile" = test ]; then
+    packages+=(
+        # native tests and benchmarks, the Linux host's tests on a private X server
+        googletest libgtest-dev libbenchmark-dev xvfb xauth
+        # fuzzing
+        clang libclang-rt-14-dev
+        # Windows build and its tests under Wine
+        g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xdotool imagemagick locales
+        # the Debian package (cpack with dpkg-shlibdeps) and its test
+        dpkg-dev file libxml2-utils
+    )
+elif [ "$profile" != run ]; then
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,7 +34,9 @@ for p in "${packages[@]}"; do
 done
 
 need_locale=0
-locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || need_locale=1
+if [ "$profile" = test ] && ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+    need_locale=1
+fi
 
 if [ ${#missing[@]} -eq 0 ] && [ $need_locale -eq 0 ]; then
     exit 0
@@ -28,7 +44,7 @@ fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing: ${missing[*]}${need_locale:+ (and the ja_JP.UTF-8 locale)}" >&2
-    echo "Run: sudo bash $(dirname "$0")/setup-deps.sh" >&2
+    echo "Run: sudo bash $(dirname "$0")/setup-deps.sh $profile" >&2
     exit 1
 fi
 
