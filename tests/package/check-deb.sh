@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# usage: check-deb.sh CPACK CPackConfig.cmake SCRATCH VERSION
+# Packs the build tree, checks the package's files and control fields, unpacks it into
+# SCRATCH/root with dpkg -x (no root, no dpkg database, Depends not enforced: those are
+# checked as fields) and runs the unpacked program through its /usr/bin link.
+set -euo pipefail
+cpack=$1 config=$2 scratch=$3 version=$4
+rm -rf "$scratch"
+mkdir -p "$scratch"
+
+"$cpack" -G DEB --config "$config" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+    { cat "$scratch/cpack.log"; exit 1; }
+deb=$scratch/out/petalrain_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || { echo "no $deb"; ls "$scratch/out"; exit 1; }
+
+fail=0
+# Mode and path of every entry: a missing, extra or non-executable file, or a link that is
+# not relative, shows up as a difference.
+dpkg-deb -c "$deb" | awk '{ $2 = $3 = $4 = $5 = ""; print }' | tr -s ' ' >"$scratch/files"
+cat >"$scratch/expected" <<LIST
+drwxr-xr-x ./usr/
+drwxr-xr-x ./usr/bin/
+lrwxrwxrwx ./usr/bin/petalrain -> ../libexec/xscreensaver/petalrain
+drwxr-xr-x ./usr/libexec/
+drwxr-xr-x ./usr/libexec/xscreensaver/
+-rwxr-xr-x ./usr/libexec/xscreensaver/petalrain
+drwxr-xr-x ./usr/share/
+drwxr-xr-x ./usr/share/applications/
+drwxr-xr-x ./usr/share/applications/screensavers/
+-rw-r--r-- ./usr/share/applications/screensavers/petalrain.desktop
+drwxr-xr-x ./usr/share/xscreensaver/
+drwxr-xr-x ./usr/share/xscreensaver/config/
+-rw-r--r-- ./usr/share/xscreensaver/config/petalrain.xml
+LIST
+diff -u "$scratch/expected" <(LC_ALL=C sort -k2 "$scratch/files") || { echo "package files differ"; fail=1; }
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = petalrain ] || { echo "Package: $(field Package)"; fail=1; }
+[ "$(field Version)" = "$version" ] || { echo "Version: $(field Version)"; fail=1; }
+depends=$(field Depends)
+for lib in libc6 libx11-6 'libgl1|libopengl0'; do
+    grep -Eq "(^|, )($lib)( |,|$)" <<<"$depends" || { echo "Depends lacks $lib: $depends"; fail=1; }
+done
+
+root=$scratch/root
+dpkg -x "$deb" "$root"
+program=$root/usr/libexec/xscreensaver/petalrain
+file -L "$program" | grep -q ', stripped' || { echo "not stripped: $(file -L "$program")"; fail=1; }
+xmllint --noout "$root/usr/share/xscreensaver/config/petalrain.xml" || { echo "xml not well formed"; fail=1; }
+if ! out=$("$root/usr/bin/petalrain" --help 2>&1); then
+    echo "petalrain --help failed: $out"; fail=1
+elif ! grep -qi usage <<<"$out"; then
+    echo "petalrain --help printed no usage: $out"; fail=1
+fi
+exit $fail
