@@ -18,6 +18,11 @@ namespace {
 
 pid_t xvfb = -1;
 
+// A window of the host's may not be viewable yet when its pixels are asked for: no pixels then.
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 void stopXvfb() {
     if (xvfb > 0) {
         kill(xvfb, SIGTERM);
@@ -35,16 +40,19 @@ int startXvfb() {
         close(channel[0]);
         const std::string fd = std::to_string(channel[1]);
         freopen("/dev/null", "w", stderr);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp", "-noreset",
                static_cast<char*>(nullptr));
         _exit(127);
     }
     close(channel[1]);
-    char number[16] = {};
-    const ssize_t got = read(channel[0], number, sizeof number - 1);
+    // The number and its line end come in separate writes; closing early would kill the server.
+    std::string number;
+    char c = 0;
+    while (number.size() < 16 && read(channel[0], &c, 1) == 1 && c != '\n')
+        number += c;
     close(channel[0]);
     std::atexit(stopXvfb);
-    return got > 0 ? std::atoi(number) : -1;
+    return number.empty() ? -1 : std::atoi(number.c_str());
 }
 
 }  // namespace
@@ -56,6 +64,7 @@ Display* privateDisplay() {
             return static_cast<Display*>(nullptr);
         const std::string name = ":" + std::to_string(number);
         setenv("DISPLAY", name.c_str(), 1);
+        XSetErrorHandler(ignoreXError);
         return XOpenDisplay(name.c_str());
     }();
     return display;
