@@ -78,10 +78,22 @@ void copyArgument(const char* keyword, size_t keywordLength, char* out) {
     out[length] = '\0';
 }
 
+// Where the colour scan starts: the first "col(" that begins a word (at the line's
+// start or after a blank, a quote or a closing parenthesis), so that newer writers'
+// "vcol(1)" before it is passed over; without one, the first "col(" anywhere.
+const char* colourGroup(const char* line) {
+    const char* first = std::strstr(line, "col(");
+    for (const char* found = first; found; found = std::strstr(found + 1, "col(")) {
+        if (found == line || std::strchr(" \t\")", found[-1]))
+            return found;
+    }
+    return first;
+}
+
 void parseMaterialLine(const char* line, MqoMaterial& material) {
     // Colour values that the scan does not reach stay 0.
     float r = 0, g = 0, b = 0, a = 0, dif = 0, amb = 0, emi = 0, spc = 0;
-    if (const char* colour = std::strstr(line, "col("))
+    if (const char* colour = colourGroup(line))
         std::sscanf(colour, "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)", &r, &g, &b, &a, &dif,
                     &amb, &emi, &spc, &material.power);
     const float factors[4] = {dif, amb, emi, spc};

@@ -318,7 +318,7 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
 
 TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
     FILE* file = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
-                      "\t\"n\" vcol(1) col(0.5 0.5 0.5 1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
+                      "\t\"n\" vcol(1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
                       "\t\"o\" col(0.5 0.5 0.5 1) dif(1) amb(1)\n"
                       "}\n");
     MqoMaterial m[3] = {};
@@ -328,12 +328,32 @@ TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
     EXPECT_EQ(m[0].power, 0.0f);
     EXPECT_EQ(m[0].useTexture, 1);
     EXPECT_STREQ(m[0].textureFile, "t.bmp");
-    // The scan starts at the first "col(", inside vcol(1): only r is reached.
+    // Without a word "col(" the scan starts inside vcol(1): only r is reached.
     expectColour(m[1].diffuse, 0, 0, 0, 0);
     EXPECT_EQ(m[1].power, 0.0f);
     // Missing groups count as zero factors.
     expectColour(m[2].diffuse, 0.5f, 0.5f, 0.5f, 1.0f);
     expectColour(m[2].emission, 0, 0, 0, 1.0f);
+}
+
+TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
+    FILE* file = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
+                      " spc(0.000) power(5.00)\r\n"
+                      "col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(1)\n"
+                      "\"c\"col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(2)\n"
+                      "\"d\" vcol(1)col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(3)\n"
+                      "\"e\" xcol(9 9 9 9)\tcol(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(4)\n"
+                      "}\n");
+    MqoMaterial m[5] = {};
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 5), 5);
+    expectColour(m[0].diffuse, 0.8f, 0.4f, 0.2f, 1.0f);
+    expectColour(m[0].ambient, 0.6f, 0.3f, 0.15f, 1.0f);
+    EXPECT_FLOAT_EQ(m[0].power, 5.0f);
+    // At the line's start, after a quote, a closing parenthesis or a tab.
+    for (int i = 1; i < 5; ++i) {
+        expectColour(m[i].diffuse, 0.5f, 0.5f, 0.5f, 0.5f);
+        EXPECT_FLOAT_EQ(m[i].power, static_cast<float>(i)) << i;
+    }
 }
 
 TEST_F(DocumentReader, BraceInTexturePathEndsMaterialChunk) {
