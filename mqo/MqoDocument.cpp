@@ -259,7 +259,7 @@ void mqoParseObjectChunk(FILE* file, MqoObjectData* object, int64_t* zeroFillLef
             std::free(object->faces);
             object->faceCount = boundedCount(file, object->faceCount, 1, sizeof(MqoFace), *zeroFillLeft);
             object->faces = allocateZeroed<MqoFace>(object->faceCount);
-            mqoParseFaceList(file, object->faces, object->faceCount);
+            object->unfilledFaces = object->faceCount - mqoParseFaceList(file, object->faces, object->faceCount);
         }
     }
 }

@@ -22,7 +22,7 @@ struct MqoDocumentRecords {
 
 // Bytes that one document read may give to zero-filled table entries that no line of
 // the file could fill: a hostile header cannot make the reader allocate without bound.
-constexpr int64_t MQO_ZERO_FILL_BUDGET = int64_t{64} << 20;
+constexpr int64_t MQO_ZERO_FILL_BUDGET = int64_t{16} << 20;
 
 // Zeroes the records (freeing nothing they held) and reads every chunk of the
 // open file into them. Object chunks beyond the table's 50 entries are read past

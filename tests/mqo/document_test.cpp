@@ -773,6 +773,17 @@ TEST_F(DocumentModel, ShortDocumentsKeepTheirDeclaredTableSizes) {
     EXPECT_FLOAT_EQ(object.batches[3].plainVertices[2].position[1], 0.0f);
 }
 
+TEST_F(DocumentModel, UnfilledFacesStillOpenBatchZero) {
+    // The declared faces that no line fills are zero faces of material 0.
+    const std::string path = folder.write("unfilled.mqo",
+                                          "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+                                          "\tface 3 {\n3 V(0 1 2)\n\t}\n}\n");
+    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
+    ASSERT_EQ(model->objectCount, 1);
+    ASSERT_EQ(model->objects[0].batchCount, 1);
+    EXPECT_EQ(model->objects[0].batches[0].vertexCount, 0);
+}
+
 TEST_F(DocumentModel, FiftyObjectsAndMore) {
     std::string text;
     for (int i = 0; i < 60; ++i)
