@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     # Windows build and its tests under Wine
     g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth xdotool imagemagick locales
+    fonts-ipafont-gothic
 )
 
 missing=()
