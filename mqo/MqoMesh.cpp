@@ -35,13 +35,14 @@ bool faceInsideObject(const MqoFace& face, int vertexCount) {
 // Counts that the parser may have left without their arrays. Faces past the filled
 // ones are all zero (no corners, material 0): they add nothing but batch 0, so the
 // loops leave them out and hasZeroFaces stands for all of them.
-int usableFaceCount(const MqoObjectData& object) {
-    const int filled = object.faceCount - object.unfilledFaces;
-    return object.faces && filled > 0 ? filled : 0;
+bool hasZeroFaces(const MqoObjectData& object) {
+    return object.faces && object.unfilledFaces > 0 && object.unfilledFaces <= object.faceCount;
 }
 
-bool hasZeroFaces(const MqoObjectData& object) {
-    return object.faces && object.faceCount > 0 && object.unfilledFaces > 0;
+int usableFaceCount(const MqoObjectData& object) {
+    if (!object.faces || object.faceCount <= 0)
+        return 0;
+    return hasZeroFaces(object) ? object.faceCount - object.unfilledFaces : object.faceCount;
 }
 
 int usableVertexCount(const MqoObjectData& object) {
