@@ -2,6 +2,7 @@
 
 #include "HostState.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,10 +32,11 @@ int parseCommandLine(const char* commandLine) {
         if (found == nullptr)
             continue;
         hostState.runMode = entry.mode;
-        // strtol rather than atol: an out-of-range number saturates instead of being undefined.
-        long handle = std::strtol(found + 2, nullptr, 10);
-        hostState.parentWindow =
-            handle == 0 ? GetForegroundWindow() : reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle));
+        // Read as atol reads, but pointer-wide: long is 32 bits on 64-bit Windows and the
+        // system passes the handle unsigned. strtoull negates a minus sign in unsigned
+        // arithmetic (a sign-extended handle) and saturates beyond 64 bits.
+        const uintptr_t handle = static_cast<uintptr_t>(std::strtoull(found + 2, nullptr, 10));
+        hostState.parentWindow = handle == 0 ? GetForegroundWindow() : reinterpret_cast<HWND>(handle);
         return 0;
     }
     return 1;

@@ -34,20 +34,21 @@ void skipToClosingLine(FILE* file) {
     }
 }
 
-// Entries a table may always have, whatever the file holds: enough for the
-// zero-filled tables of short documents (an empty Material chunk declares its
-// size without lines), small enough to cost nothing.
-constexpr long kUnboundedEntries = 1024;
-
-// A declared entry count lowered to the larger of kUnboundedEntries and what the
-// rest of the file can hold at bytesPerEntry bytes each; negative counts become 0.
-int boundedCount(FILE* file, int declared, long bytesPerEntry) {
+// A declared entry count, negative counts made 0. Entries that the rest of the file
+// could fill at bytesPerLine each are always kept; the zero-filled ones beyond them
+// take entryBytes each from the document's budget and are cut where it runs out.
+int boundedCount(FILE* file, int declared, long bytesPerLine, size_t entryBytes, int64_t& zeroFillLeft) {
     if (declared <= 0)
         return 0;
-    long most = mqoRemainingBytes(file) / bytesPerEntry;
-    if (most < kUnboundedEntries)
-        most = kUnboundedEntries;
-    return declared < most ? declared : static_cast<int>(most);
+    const long backed = mqoRemainingBytes(file) / bytesPerLine;
+    if (declared <= backed)
+        return declared;
+    int64_t unbacked = declared - backed;
+    const int64_t affordable = zeroFillLeft / static_cast<int64_t>(entryBytes);
+    if (unbacked > affordable)
+        unbacked = affordable;
+    zeroFillLeft -= unbacked * static_cast<int64_t>(entryBytes);
+    return static_cast<int>(backed + unbacked);
 }
 
 // A zero-filled array of count entries; null (and count 0) when count is 0 or
@@ -78,10 +79,22 @@ void copyArgument(const char* keyword, size_t keywordLength, char* out) {
     out[length] = '\0';
 }
 
+// Where the colour scan starts: the first "col(" that begins a word (at the line's
+// start or after a blank, a quote or a closing parenthesis), so that newer writers'
+// "vcol(1)" before it is passed over; without one, the first "col(" anywhere.
+const char* colourGroup(const char* line) {
+    const char* first = std::strstr(line, "col(");
+    for (const char* found = first; found; found = std::strstr(found + 1, "col(")) {
+        if (found == line || std::strchr(" \t\")", found[-1]))
+            return found;
+    }
+    return first;
+}
+
 void parseMaterialLine(const char* line, MqoMaterial& material) {
     // Colour values that the scan does not reach stay 0.
     float r = 0, g = 0, b = 0, a = 0, dif = 0, amb = 0, emi = 0, spc = 0;
-    if (const char* colour = std::strstr(line, "col("))
+    if (const char* colour = colourGroup(line))
         std::sscanf(colour, "col(%f %f %f %f) dif (%f) amb(%f) emi(%f) spc(%f) power(%f)", &r, &g, &b, &a, &dif,
                     &amb, &emi, &spc, &material.power);
     const float factors[4] = {dif, amb, emi, spc};
@@ -112,9 +125,9 @@ void freeObject(MqoObjectData& object) {
 }
 
 // Replaces the object's vertex array with a zeroed one for its declared count.
-void allocateVertices(FILE* file, MqoObjectData& object, long bytesPerVertex) {
+void allocateVertices(FILE* file, MqoObjectData& object, long bytesPerVertex, int64_t& zeroFillLeft) {
     std::free(object.vertices);
-    object.vertexCount = boundedCount(file, object.vertexCount, bytesPerVertex);
+    object.vertexCount = boundedCount(file, object.vertexCount, bytesPerVertex, sizeof(MqoVec3), zeroFillLeft);
     object.vertices = allocateZeroed<MqoVec3>(object.vertexCount);
 }
 
@@ -222,7 +235,7 @@ int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity) {
     return filled;
 }
 
-void mqoParseObjectChunk(FILE* file, MqoObjectData* object) {
+void mqoParseObjectChunk(FILE* file, MqoObjectData* object, int64_t* zeroFillLeft) {
     char line[MQO_TEXT_SIZE];
     while (readLine(file, line) && !isClosingLine(line)) {
         if (std::strstr(line, "visible "))
@@ -233,20 +246,20 @@ void mqoParseObjectChunk(FILE* file, MqoObjectData* object) {
             std::sscanf(line, " facet %f", &object->facet);
         if (std::strstr(line, "vertex ")) {
             std::sscanf(line, " vertex %d", &object->vertexCount);
-            allocateVertices(file, *object, 1);  // a vertex line may be as short as a line feed
+            allocateVertices(file, *object, 1, *zeroFillLeft);  // a vertex line may be as short as a line feed
             mqoParseVertexList(file, object->vertices, object->vertexCount);
         }
         if (std::strstr(line, "BVertex")) {
             std::sscanf(line, " BVertex %d", &object->vertexCount);
-            allocateVertices(file, *object, 12);  // binary vertices take 12 bytes each
+            allocateVertices(file, *object, 12, *zeroFillLeft);  // binary vertices take 12 bytes each
             mqoParseVectorBlock(file, object->vertices, object->vertexCount);
         }
         if (std::strstr(line, "face ")) {
             std::sscanf(line, " face %d", &object->faceCount);
             std::free(object->faces);
-            object->faceCount = boundedCount(file, object->faceCount, 1);
+            object->faceCount = boundedCount(file, object->faceCount, 1, sizeof(MqoFace), *zeroFillLeft);
             object->faces = allocateZeroed<MqoFace>(object->faceCount);
-            mqoParseFaceList(file, object->faces, object->faceCount);
+            object->unfilledFaces = object->faceCount - mqoParseFaceList(file, object->faces, object->faceCount);
         }
     }
 }
@@ -267,13 +280,14 @@ int mqoPathDirectory(const char* path, char* directory) {
 
 void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records) {
     *records = {};
+    int64_t zeroFillLeft = MQO_ZERO_FILL_BUDGET;
     int declaredMaterials = 0;  // a header that names no count reuses the last one
     char line[MQO_TEXT_SIZE];
     while (readLine(file, line)) {
         if (std::strstr(line, "Material")) {
             std::sscanf(line, "Material %d", &declaredMaterials);
             std::free(records->materials);
-            records->materialCount = boundedCount(file, declaredMaterials, 1);
+            records->materialCount = boundedCount(file, declaredMaterials, 1, sizeof(MqoMaterial), zeroFillLeft);
             records->materials = allocateZeroed<MqoMaterial>(records->materialCount);
             records->materialsFilled = mqoParseMaterialChunk(file, records->materials, records->materialCount);
         }
@@ -283,7 +297,7 @@ void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records) {
             const bool counted = records->objectCount < MQO_OBJECT_SLOTS;
             MqoObjectData& object = counted ? records->objects[records->objectCount] : spare;
             std::sscanf(line, "Object %255s", object.name);
-            mqoParseObjectChunk(file, &object);
+            mqoParseObjectChunk(file, &object, &zeroFillLeft);
             if (counted)
                 ++records->objectCount;
             else

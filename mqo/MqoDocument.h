@@ -1,6 +1,7 @@
 // The MQO text document reader.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "MqoRecords.h"
@@ -18,6 +19,10 @@ struct MqoDocumentRecords {
     int materialCount;       // entries of materials
     int materialsFilled;     // leading entries that a material line filled; the rest stay zero
 };
+
+// Bytes that one document read may give to zero-filled table entries that no line of
+// the file could fill: a hostile header cannot make the reader allocate without bound.
+constexpr int64_t MQO_ZERO_FILL_BUDGET = int64_t{16} << 20;
 
 // Zeroes the records (freeing nothing they held) and reads every chunk of the
 // open file into them. Object chunks beyond the table's 50 entries are read past
@@ -40,9 +45,10 @@ int mqoParseMaterialChunk(FILE* file, MqoMaterial* materials, int capacity);
 int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity);
 int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity);
 
-// Fills one object; allocates its vertices and faces, with the declared counts
-// lowered to what the rest of the file can hold (negative counts become 0).
-void mqoParseObjectChunk(FILE* file, MqoObjectData* object);
+// Fills one object; allocates its vertices and faces with the declared counts
+// (negative counts become 0). Entries beyond what the rest of the file can hold
+// are zero-filled from *zeroFillLeft bytes, and counts are lowered where it runs out.
+void mqoParseObjectChunk(FILE* file, MqoObjectData* object, int64_t* zeroFillLeft);
 
 // Binary vertex block after a BVertex line. -1 (having read one line) when the
 // block has no Vector line; otherwise the number of vertices copied, which is at

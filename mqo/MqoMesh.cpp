@@ -19,19 +19,30 @@ int triangleCount(const MqoFace& face) {
     return face.cornerCount == 3 ? 1 : face.cornerCount == 4 ? 2 : 0;
 }
 
+int cornersUsed(const MqoFace& face) {
+    return face.cornerCount == 3 || face.cornerCount == 4 ? face.cornerCount : 0;
+}
+
 // A face that names a vertex outside the object is left out of everything.
 bool faceInsideObject(const MqoFace& face, int vertexCount) {
-    const int corners = face.cornerCount == 3 ? 3 : face.cornerCount == 4 ? 4 : 0;
-    for (int c = 0; c < corners; ++c) {
+    for (int c = 0; c < cornersUsed(face); ++c) {
         if (face.vertexIndex[c] < 0 || face.vertexIndex[c] >= vertexCount)
             return false;
     }
     return true;
 }
 
-// Counts that the parser may have left without their arrays.
+// Counts that the parser may have left without their arrays. Faces past the filled
+// ones are all zero (no corners, material 0): they add nothing but batch 0, so the
+// loops leave them out and hasZeroFaces stands for all of them.
+bool hasZeroFaces(const MqoObjectData& object) {
+    return object.faces && object.unfilledFaces > 0 && object.unfilledFaces <= object.faceCount;
+}
+
 int usableFaceCount(const MqoObjectData& object) {
-    return object.faces && object.faceCount > 0 ? object.faceCount : 0;
+    if (!object.faces || object.faceCount <= 0)
+        return 0;
+    return hasZeroFaces(object) ? object.faceCount - object.unfilledFaces : object.faceCount;
 }
 
 int usableVertexCount(const MqoObjectData& object) {
@@ -178,6 +189,13 @@ MqoVec3* mqoComputeVertexNormals(const MqoObjectData& object) {
     auto* normals = static_cast<MqoVec3*>(std::calloc(vertexCount, sizeof(MqoVec3)));
     if (!normals)
         return nullptr;
+    // Only the corners of faces get a normal. Normalising just those, each once, keeps
+    // the cost with the faces read rather than with a declared vertex count.
+    auto* normalised = static_cast<unsigned char*>(std::calloc(vertexCount, 1));
+    if (!normalised) {
+        std::free(normals);
+        return nullptr;
+    }
     const int faceCount = usableFaceCount(object);
     for (int f = 0; f < faceCount; ++f) {
         const MqoFace& face = object.faces[f];
@@ -193,14 +211,24 @@ MqoVec3* mqoComputeVertexNormals(const MqoObjectData& object) {
             addTo(normals[c], n);
         }
     }
-    for (int i = 0; i < vertexCount; ++i) {
-        MqoVec3& n = normals[i];
-        if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f)
+    for (int f = 0; f < faceCount; ++f) {
+        const MqoFace& face = object.faces[f];
+        if (!faceInsideObject(face, vertexCount))
             continue;
-        const float length = std::sqrt(dot(n, n));
-        if (length != 0.0f)
-            n = {n.x / length, n.y / length, n.z / length};
+        for (int corner = 0; corner < cornersUsed(face); ++corner) {
+            const int i = face.vertexIndex[corner];
+            if (normalised[i])
+                continue;
+            normalised[i] = 1;
+            MqoVec3& n = normals[i];
+            if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f)
+                continue;
+            const float length = std::sqrt(dot(n, n));
+            if (length != 0.0f)
+                n = {n.x / length, n.y / length, n.z / length};
+        }
     }
+    std::free(normalised);
     return normals;
 }
 
@@ -262,6 +290,8 @@ void mqoBuildObjectBatches(const MqoObjectData& object, MqoModel& model, const M
             if (batchCount < face.material + 1)
                 batchCount = face.material + 1;
         }
+        if (hasZeroFaces(object) && batchCount < 1)
+            batchCount = 1;
         if (batchCount > 0) {
             slot.batches = static_cast<MqoMaterialBatch*>(std::calloc(batchCount, sizeof(MqoMaterialBatch)));
             slot.batchCount = slot.batches ? batchCount : 0;

@@ -43,6 +43,7 @@ struct MqoObjectData {
     int32_t vertexCount;
     MqoFace* faces;
     MqoVec3* vertices;
+    int32_t unfilledFaces;  // trailing entries of faces that no face line filled: all zero
 };
 
 // Drawable records. Vertex arrays go to OpenGL as they are: layouts are fixed.

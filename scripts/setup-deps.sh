@@ -20,6 +20,7 @@ if [ "$profile" = test ]; then
         clang libclang-rt-14-dev
         # Windows build and its tests under Wine
         g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xdotool imagemagick locales
+        fonts-ipafont-gothic
         # the Debian package (cpack with dpkg-shlibdeps) and its test
         dpkg-dev file libxml2-utils
     )

@@ -33,6 +33,12 @@ start)
     prefix=$dir/prefix
     export WINEPREFIX=$prefix DISPLAY=:$display WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot -i >"$dir/wineboot.log" 2>&1 || true
+    # Wine has no "ＭＳ Ｐゴシック", the settings dialog's font, nor any Japanese face:
+    # without one the dialog draws its texts as boxes. IPA P Gothic stands in for it.
+    cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$prefix/drive_c/windows/Fonts/"
+    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >>"$dir/wineboot.log" 2>&1
     wineserver -w || true
     printf 'export DISPLAY=:%s\nexport WINEPREFIX=%s\nXVFB_PID=%s\n' "$display" "$prefix" "$xvfb_pid" >"$env_file"
     ;;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 HWND handleOf(long number) {
@@ -85,9 +87,14 @@ TEST_F(CommandLineTest, NoNumberMeansTheForegroundWindow) {
     EXPECT_EQ(hostState.parentWindow, GetForegroundWindow());
 }
 
-TEST_F(CommandLineTest, HugeNumbersSaturateInsteadOfOverflowing) {
-    ASSERT_EQ(parseCommandLine("/p 99999999999999999999"), 0);
-    EXPECT_EQ(hostState.parentWindow, handleOf(LONG_MAX));
+TEST_F(CommandLineTest, HandlesArePointerWide) {
+    // Above 2^31 - 1, as 64-bit Windows passes them; beyond 64 bits all bits set.
+    ASSERT_EQ(parseCommandLine("/p 3000000000"), 0);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(hostState.parentWindow), uintptr_t{3000000000});
+    ASSERT_EQ(parseCommandLine("/p 18446744073709551615"), 0);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(hostState.parentWindow), UINTPTR_MAX);
+    ASSERT_EQ(parseCommandLine("/p 99999999999999999999999"), 0);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(hostState.parentWindow), UINTPTR_MAX);
 }
 
 TEST_F(CommandLineTest, LinesWithoutASwitchFail) {

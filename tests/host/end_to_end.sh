@@ -96,6 +96,7 @@ dialog=$!
 window=$(wait_for_window 60 'スクリーンセーバーの設定') || fail "no settings dialog"
 sleep 1
 import -window root "$work/dialog.png"
+import -window "$window" "$work/settings-dialog.png"
 xdotool key --window "$window" Return
 expect_exit_zero 10 "$dialog" "the settings dialog"
 "$wine_run" reg query 'HKCU\Control Panel\ScreenSaver\Petalrain' 2>/dev/null | tr -d '\r' >"$work/registry.txt"
@@ -103,4 +104,4 @@ grep -Eq 'HanaNum +REG_DWORD +0x1d4c$' "$work/registry.txt" || fail "HanaNum not
 grep -Eq 'HanaRate +REG_DWORD +0x64$' "$work/registry.txt" || fail "HanaRate not stored"
 grep -Eq 'screen +REG_DWORD +0x1$' "$work/registry.txt" || fail "screen not stored"
 "$wine_run" reg delete 'HKCU\Control Panel\ScreenSaver\Petalrain' /f >/dev/null 2>&1 || true
-echo "all passed; screenshot in $work/screenshot.png"
+echo "all passed; screenshots in $work/screenshot.png and $work/settings-dialog.png"

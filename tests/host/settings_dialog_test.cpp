@@ -7,6 +7,11 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
 namespace {
@@ -80,6 +85,51 @@ TEST_F(SettingsDialogTest, ShowsItsJapaneseTextsAsCodePage932) {
                   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
                   EXPECT_STREQ(font.lfFaceName, "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e");
                   EXPECT_EQ(font.lfCharSet, 1);
+                  click(idCancel);
+              }}),
+              0);
+}
+
+// The picture of one character drawn in the font on white.
+std::vector<uint32_t> characterPicture(HFONT font, const char* character, int length) {
+    constexpr int size = 48;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    PatBlt(dc, 0, 0, size, size, WHITENESS);
+    TextOutA(dc, 4, 4, character, length);
+    GdiFlush();
+    std::vector<uint32_t> picture(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size * size);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return picture;
+}
+
+// A face without a character's glyph draws one and the same box for every such
+// character, so different characters that look alike were not drawn as glyphs.
+TEST_F(SettingsDialogTest, DrawsItsTextsAsGlyphsNotBoxes) {
+    EXPECT_EQ(runDialog({[this] {
+                  for (int id : {IDOK, idCancel, 1006, 1005, idFullScreen}) {
+                      const std::string text = itemText(id);
+                      HFONT font = reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, id, WM_GETFONT, 0, 0));
+                      const std::vector<uint32_t> blank = characterPicture(font, " ", 1);
+                      std::map<std::vector<uint32_t>, std::string> seen;
+                      for (size_t i = 0; i < text.size();) {
+                          const int length = IsDBCSLeadByteEx(932, static_cast<BYTE>(text[i])) ? 2 : 1;
+                          const std::string character = text.substr(i, length);
+                          i += length;
+                          const std::vector<uint32_t> picture = characterPicture(font, character.c_str(), length);
+                          EXPECT_NE(picture, blank) << "control " << id << " character " << i;
+                          auto [entry, fresh] = seen.emplace(picture, character);
+                          EXPECT_TRUE(fresh || entry->second == character) << "control " << id << " character " << i;
+                      }
+                  }
                   click(idCancel);
               }}),
               0);

@@ -318,7 +318,7 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
 
 TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
     FILE* file = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
-                      "\t\"n\" vcol(1) col(0.5 0.5 0.5 1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
+                      "\t\"n\" vcol(1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
                       "\t\"o\" col(0.5 0.5 0.5 1) dif(1) amb(1)\n"
                       "}\n");
     MqoMaterial m[3] = {};
@@ -328,12 +328,32 @@ TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
     EXPECT_EQ(m[0].power, 0.0f);
     EXPECT_EQ(m[0].useTexture, 1);
     EXPECT_STREQ(m[0].textureFile, "t.bmp");
-    // The scan starts at the first "col(", inside vcol(1): only r is reached.
+    // Without a word "col(" the scan starts inside vcol(1): only r is reached.
     expectColour(m[1].diffuse, 0, 0, 0, 0);
     EXPECT_EQ(m[1].power, 0.0f);
     // Missing groups count as zero factors.
     expectColour(m[2].diffuse, 0.5f, 0.5f, 0.5f, 1.0f);
     expectColour(m[2].emission, 0, 0, 0, 1.0f);
+}
+
+TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
+    FILE* file = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
+                      " spc(0.000) power(5.00)\r\n"
+                      "col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(1)\n"
+                      "\"c\"col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(2)\n"
+                      "\"d\" vcol(1)col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(3)\n"
+                      "\"e\" xcol(9 9 9 9)\tcol(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(4)\n"
+                      "}\n");
+    MqoMaterial m[5] = {};
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 5), 5);
+    expectColour(m[0].diffuse, 0.8f, 0.4f, 0.2f, 1.0f);
+    expectColour(m[0].ambient, 0.6f, 0.3f, 0.15f, 1.0f);
+    EXPECT_FLOAT_EQ(m[0].power, 5.0f);
+    // At the line's start, after a quote, a closing parenthesis or a tab.
+    for (int i = 1; i < 5; ++i) {
+        expectColour(m[i].diffuse, 0.5f, 0.5f, 0.5f, 0.5f);
+        EXPECT_FLOAT_EQ(m[i].power, static_cast<float>(i)) << i;
+    }
 }
 
 TEST_F(DocumentReader, BraceInTexturePathEndsMaterialChunk) {
@@ -555,7 +575,7 @@ TEST_F(DocumentReader, SecondVertexListReplacesFirst) {
     EXPECT_FLOAT_EQ(object.vertices[1].z, 9);
 }
 
-TEST_F(DocumentReader, NegativeAndHugeCountsAllocateNothingBeyondTheFile) {
+TEST_F(DocumentReader, NegativeCountsAllocateNothingAndHugeOnesStayBounded) {
     read("Material -3 {\n}\n"
          "Object \"n\" {\n"
          "\tvertex -5 {\n\t\t1 2 3\n\t}\n"
@@ -573,17 +593,20 @@ TEST_F(DocumentReader, NegativeAndHugeCountsAllocateNothingBeyondTheFile) {
     EXPECT_EQ(records.objects[0].vertices, nullptr);
     EXPECT_EQ(records.objects[0].faceCount, 0);
     EXPECT_EQ(records.objects[0].faces, nullptr);
-    // A short file holds fewer lines than the floor that every table may have.
+    // The text vertex list took the whole zero-fill budget, so the face list and the
+    // binary block get no more entries than the rest of the short file has bytes.
     const MqoObjectData& huge = records.objects[1];
-    EXPECT_EQ(huge.vertexCount, 1024);
+    EXPECT_GT(huge.vertexCount, 0);
+    EXPECT_LT(huge.vertexCount, 100);
     EXPECT_FLOAT_EQ(huge.vertices[0].x, 0);  // the binary block replaced the text list
-    EXPECT_EQ(huge.faceCount, 1024);
+    EXPECT_GT(huge.faceCount, 0);
+    EXPECT_LT(huge.faceCount, 200);
     EXPECT_EQ(huge.faces[0].cornerCount, 3);
 }
 
-TEST_F(DocumentReader, CountsBeyondFloorAreBoundByFileSize) {
-    // 5000 vertex lines fill a table of 5000; a count of two billion gets no more
-    // entries than the rest of the file has bytes.
+TEST_F(DocumentReader, DeclaredSizesAreKeptUpToTheZeroFillBudget) {
+    // 5000 vertex lines fill a table of 5000; a count of two billion gets what the
+    // rest of the file could hold and what the budget gives beyond it.
     std::string lines;
     for (int i = 0; i < 5000; ++i)
         lines += "1 2 " + std::to_string(i) + "\n";
@@ -592,8 +615,9 @@ TEST_F(DocumentReader, CountsBeyondFloorAreBoundByFileSize) {
     ASSERT_EQ(records.objectCount, 2);
     ASSERT_EQ(records.objects[0].vertexCount, 5000);
     EXPECT_FLOAT_EQ(records.objects[0].vertices[4999].z, 4999);
-    const int bytesAfterHeader = static_cast<int>(lines.size()) + 5;
-    EXPECT_EQ(records.objects[1].vertexCount, bytesAfterHeader);
+    const int64_t bytesAfterHeader = static_cast<int64_t>(lines.size()) + 5;
+    EXPECT_EQ(records.objects[1].vertexCount,
+              bytesAfterHeader + MQO_ZERO_FILL_BUDGET / static_cast<int64_t>(sizeof(MqoVec3)));
     EXPECT_FLOAT_EQ(records.objects[1].vertices[4999].z, 4999);
 }
 
@@ -729,6 +753,35 @@ TEST_F(DocumentModel, HostileDocumentsBuildWithoutFault) {
         EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1) << text;
     }
     EXPECT_GT(model->objectCount, 0);
+}
+
+TEST_F(DocumentModel, ShortDocumentsKeepTheirDeclaredTableSizes) {
+    // Faces that name entries far past the lines given: a zero-filled material
+    // entry 1200 and a zero vertex 2500.
+    const std::string path = folder.write("short.mqo",
+                                          "Material 1500 {\n}\n"
+                                          "Object \"o\" {\n\tvertex 3000 {\n1 0 0\n0 1 0\n0 0 1\n1 1 0\n0 1 1\n\t}\n"
+                                          "\tface 2 {\n3 V(0 1 2) M(1200)\n3 V(0 1 2500) M(3)\n\t}\n}\n");
+    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
+    ASSERT_EQ(model->objectCount, 1);
+    const MqoDrawObject& object = model->objects[0];
+    ASSERT_EQ(object.batchCount, 1201);
+    EXPECT_EQ(object.batches[1200].vertexCount, 3);
+    ASSERT_EQ(object.batches[3].vertexCount, 3);
+    EXPECT_FLOAT_EQ(object.batches[3].plainVertices[1].position[1], 1.0f);
+    EXPECT_FLOAT_EQ(object.batches[3].plainVertices[2].position[0], 0.0f);
+    EXPECT_FLOAT_EQ(object.batches[3].plainVertices[2].position[1], 0.0f);
+}
+
+TEST_F(DocumentModel, UnfilledFacesStillOpenBatchZero) {
+    // The declared faces that no line fills are zero faces of material 0.
+    const std::string path = folder.write("unfilled.mqo",
+                                          "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
+                                          "\tface 3 {\n3 V(0 1 2)\n\t}\n}\n");
+    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
+    ASSERT_EQ(model->objectCount, 1);
+    ASSERT_EQ(model->objects[0].batchCount, 1);
+    EXPECT_EQ(model->objects[0].batches[0].vertexCount, 0);
 }
 
 TEST_F(DocumentModel, FiftyObjectsAndMore) {
