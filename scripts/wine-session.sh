@@ -36,9 +36,14 @@ start)
     # Wine has no "ＭＳ Ｐゴシック", the settings dialog's font, nor any Japanese face:
     # without one the dialog draws its texts as boxes. IPA P Gothic stands in for it.
     cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$prefix/drive_c/windows/Fonts/"
-    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add \
-        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-        /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >>"$dir/wineboot.log" 2>&1
+    # A wineserver still settling after wineboot can refuse the first write: try again.
+    for try in 1 2 3; do
+        LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine reg add \
+            'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+            /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >>"$dir/wineboot.log" 2>&1 && break
+        [ "$try" -lt 3 ] || { echo "cannot map the dialog's font; see $dir/wineboot.log" >&2; exit 1; }
+        wineserver -w || true
+    done
     wineserver -w || true
     printf 'export DISPLAY=:%s\nexport WINEPREFIX=%s\nXVFB_PID=%s\n' "$display" "$prefix" "$xvfb_pid" >"$env_file"
     ;;
