@@ -3,7 +3,7 @@
 #include <ctime>
 
 void frameClockStart(FrameClock& clock, int64_t periodNs, int64_t nowNs) {
-    clock.periodNs = periodNs > 0 ? periodNs : 0;
+    clock.periodNs = periodNs;
     clock.nextNs = nowNs;
 }
 

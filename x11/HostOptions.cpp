@@ -1,5 +1,6 @@
 #include "HostOptions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -29,19 +30,31 @@ bool parseNumber(const char* text, int base, long long& value) {
     return errno == 0 && *end == '\0';
 }
 
-struct RangedOption {
+// A whole-number option. Settings out of range are clamped with a warning, as a settings
+// dialog would; the others are refused.
+struct NumberOption {
     const char* name;
     long long low;
     long long high;
+    bool clamps;
+    long long value;
+    bool given;
 };
 
-long long clampToRange(const RangedOption& option, long long value, std::string& warnings) {
-    const long long clamped = value < option.low ? option.low : value > option.high ? option.high : value;
-    if (clamped != value)
+bool setNumber(NumberOption& option, const char* text, std::string& warnings, std::string& error) {
+    long long value = 0;
+    if (!parseNumber(text, 10, value) || (!option.clamps && (value < option.low || value > option.high))) {
+        error = "--" + std::string(option.name) + " takes a whole number from " + std::to_string(option.low) +
+                " to " + std::to_string(option.high) + ", not \"" + text + "\"";
+        return false;
+    }
+    option.value = value < option.low ? option.low : value > option.high ? option.high : value;
+    option.given = true;
+    if (option.value != value)
         warnings += "petalrain: --" + std::string(option.name) + " " + std::to_string(value) + " is out of range " +
                     std::to_string(option.low) + " to " + std::to_string(option.high) + "; using " +
-                    std::to_string(clamped) + "\n";
-    return clamped;
+                    std::to_string(option.value) + "\n";
+    return true;
 }
 
 }  // namespace
@@ -57,14 +70,20 @@ bool parseWindowId(const char* text, unsigned long& id) {
 }
 
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& warnings, std::string& error) {
-    const RangedOption count{"count", 1, 10000}, size{"size", 10, 300}, delay{"delay", 0, 10000000};
+    NumberOption numbers[] = {
+        {"count", 1, 10000, true, options.count, false},
+        {"size", 10, 300, true, options.size, false},
+        {"delay", 0, 10000000, true, options.delayMicroseconds, false},
+        {"seed", 0, UINT32_MAX, false, 0, false},
+        {"frames", 1, 1000000000, false, options.frames, false},
+    };
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (argument[0] != '-') {
             error = std::string("unexpected argument \"") + argument + "\"";
             return false;
         }
-        std::string name = argument + (argument[1] == '-' ? 2 : 1);
+        const std::string name = argument + (argument[1] == '-' ? 2 : 1);
         if (name == "help" || name == "h") {
             options.help = true;
             continue;
@@ -77,9 +96,11 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             options.fullscreen = true;
             continue;
         }
-        const bool known = name == "window-id" || name == "count" || name == "size" || name == "delay" ||
-                           name == "seed" || name == "frames";
-        if (!known) {
+        NumberOption* number = std::find_if(std::begin(numbers), std::end(numbers),
+                                            [&](const NumberOption& option) { return name == option.name; });
+        if (number == std::end(numbers))
+            number = nullptr;
+        if (!number && name != "window-id") {
             error = std::string("unknown option ") + argument;
             return false;
         }
@@ -88,39 +109,21 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
         const char* value = argv[++i];
-        long long number = 0;
-        if (name == "window-id") {
-            if (!parseWindowId(value, options.windowId)) {
-                error = std::string("--window-id takes a window id in decimal or 0x-hexadecimal, not \"") + value +
-                        "\"";
+        if (number) {
+            if (!setNumber(*number, value, warnings, error))
                 return false;
-            }
+        } else if (parseWindowId(value, options.windowId)) {
             options.target = HostTarget::WindowId;
-            continue;
-        }
-        if (!parseNumber(value, 10, number)) {
-            error = "--" + name + " takes a whole number, not \"" + value + "\"";
-            return false;
-        }
-        if (name == "count") {
-            options.count = static_cast<int>(clampToRange(count, number, warnings));
-        } else if (name == "size") {
-            options.size = static_cast<int>(clampToRange(size, number, warnings));
-        } else if (name == "delay") {
-            options.delayMicroseconds = static_cast<long>(clampToRange(delay, number, warnings));
-        } else if (name == "seed") {
-            if (number < 0 || number > UINT32_MAX) {
-                error = std::string("--seed takes a whole number from 0 to 4294967295, not \"") + value + "\"";
-                return false;
-            }
-            options.seeded = true;
-            options.seed = static_cast<uint32_t>(number);
-        } else if (number < 1) {
-            error = std::string("--frames takes a whole number from 1, not \"") + value + "\"";
-            return false;
         } else {
-            options.frames = static_cast<long>(number);
+            error = std::string("--window-id takes a window id in decimal or 0x-hexadecimal, not \"") + value + "\"";
+            return false;
         }
     }
+    options.count = static_cast<int>(numbers[0].value);
+    options.size = static_cast<int>(numbers[1].value);
+    options.delayMicroseconds = static_cast<long>(numbers[2].value);
+    options.seeded = numbers[3].given;
+    options.seed = static_cast<uint32_t>(numbers[3].value);
+    options.frames = static_cast<long>(numbers[4].value);
     return true;
 }
