@@ -18,34 +18,34 @@ struct LoopState {
 
 void handleEvent(const GlxWindow& target, XEvent& event, LoopState& state) {
     switch (event.type) {
-    case ConfigureNotify:
-        if (event.xconfigure.window == target.window) {
-            state.width = event.xconfigure.width;
-            state.height = event.xconfigure.height;
+        case ConfigureNotify:
+            if (event.xconfigure.window == target.window) {
+                state.width = event.xconfigure.width;
+                state.height = event.xconfigure.height;
+            }
+            break;
+        case MapNotify:
+            state.mapped = state.mapped || event.xmap.window == target.window;
+            break;
+        case UnmapNotify:
+            state.mapped = state.mapped && event.xunmap.window != target.window;
+            break;
+        case VisibilityNotify:
+            state.obscured = event.xvisibility.state == VisibilityFullyObscured;
+            break;
+        case DestroyNotify:
+            state.running = state.running && event.xdestroywindow.window != target.window;
+            break;
+        case KeyPress: {
+            const KeySym key = XLookupKeysym(&event.xkey, 0);
+            state.running = state.running && key != XK_Escape && key != XK_q;
+            break;
         }
-        break;
-    case MapNotify:
-        state.mapped = state.mapped || event.xmap.window == target.window;
-        break;
-    case UnmapNotify:
-        state.mapped = state.mapped && event.xunmap.window != target.window;
-        break;
-    case VisibilityNotify:
-        state.obscured = event.xvisibility.state == VisibilityFullyObscured;
-        break;
-    case DestroyNotify:
-        state.running = state.running && event.xdestroywindow.window != target.window;
-        break;
-    case KeyPress: {
-        const KeySym key = XLookupKeysym(&event.xkey, 0);
-        state.running = state.running && key != XK_Escape && key != XK_q;
-        break;
-    }
-    case ClientMessage:
-        state.running = state.running && static_cast<Atom>(event.xclient.data.l[0]) != target.deleteWindow;
-        break;
-    default:
-        break;
+        case ClientMessage:
+            state.running = state.running && static_cast<Atom>(event.xclient.data.l[0]) != target.deleteWindow;
+            break;
+        default:
+            break;
     }
 }
 

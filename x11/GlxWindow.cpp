@@ -52,8 +52,8 @@ XVisualInfo* visualOfWindow(Display* display, const XWindowAttributes& attribute
 
 XVisualInfo* visualForOwnWindow(Display* display) {
     for (int depthBits : {24, 16}) {
-        int wanted[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8,         GLX_GREEN_SIZE, 8,
-                        GLX_BLUE_SIZE,  8,                GLX_DEPTH_SIZE, depthBits, None};
+        int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8,   GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE,
+                        8,        GLX_DEPTH_SIZE,   depthBits,    None};
         if (XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), wanted))
             return visual;
     }
@@ -63,8 +63,8 @@ XVisualInfo* visualForOwnWindow(Display* display) {
 void setFullscreenHint(Display* display, Window window) {
     Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     Atom fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&fullscreen), 1);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&fullscreen),
+                    1);
 }
 
 Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscreen, int& width, int& height,

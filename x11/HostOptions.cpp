@@ -44,8 +44,8 @@ struct NumberOption {
 bool setNumber(NumberOption& option, const char* text, std::string& warnings, std::string& error) {
     long long value = 0;
     if (!parseNumber(text, 10, value) || (!option.clamps && (value < option.low || value > option.high))) {
-        error = "--" + std::string(option.name) + " takes a whole number from " + std::to_string(option.low) +
-                " to " + std::to_string(option.high) + ", not \"" + text + "\"";
+        error = "--" + std::string(option.name) + " takes a whole number from " + std::to_string(option.low) + " to " +
+                std::to_string(option.high) + ", not \"" + text + "\"";
         return false;
     }
     option.value = value < option.low ? option.low : value > option.high ? option.high : value;
@@ -62,8 +62,7 @@ bool setNumber(NumberOption& option, const char* text, std::string& warnings, st
 bool parseWindowId(const char* text, unsigned long& id) {
     const bool hexadecimal = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     long long value = 0;
-    if (!parseNumber(hexadecimal ? text + 2 : text, hexadecimal ? 16 : 10, value) || value <= 0 ||
-        value > 0xFFFFFFFFLL)
+    if (!parseNumber(hexadecimal ? text + 2 : text, hexadecimal ? 16 : 10, value) || value <= 0 || value > 0xFFFFFFFFLL)
         return false;
     id = static_cast<unsigned long>(value);
     return true;
