@@ -9,11 +9,21 @@ uint32_t clockSeed() {
 }
 
 SceneSeedSource seedSource = clockSeed;
+uint32_t fixedSeed;
+
+uint32_t fixedSeedSource() {
+    return fixedSeed;
+}
 
 }  // namespace
 
 void sceneSetSeedSource(SceneSeedSource source) {
     seedSource = source ? source : clockSeed;
+}
+
+void sceneSetFixedSeed(uint32_t seed) {
+    fixedSeed = seed;
+    seedSource = fixedSeedSource;
 }
 
 uint32_t sceneSeed() {

@@ -8,4 +8,7 @@ using SceneSeedSource = uint32_t (*)();
 
 // Null restores the clock.
 void sceneSetSeedSource(SceneSeedSource source);
+
+// The same seed, and so the same flowers, on every run.
+void sceneSetFixedSeed(uint32_t seed);
 uint32_t sceneSeed();

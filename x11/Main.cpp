@@ -16,12 +16,6 @@
 
 namespace {
 
-uint32_t chosenSeed;
-
-uint32_t fixedSeed() {
-    return chosenSeed;
-}
-
 // The daemon ends a hack with SIGTERM, a shell with SIGINT or SIGHUP. They are taken as
 // readable events, so a frame in progress completes and tear-down runs in order.
 int watchStopSignals() {
@@ -74,8 +68,7 @@ int main(int argc, char** argv) {
     saverGeometry = {0, 0, target.width, target.height};
     saverSettings = {static_cast<int16_t>(options.count), static_cast<int16_t>(options.size), 1};
     if (options.seeded) {
-        chosenSeed = options.seed;
-        sceneSetSeedSource(fixedSeed);
+        sceneSetFixedSeed(options.seed);
     }
     sceneInit();
     runFrameLoop(target, options, signalFile);

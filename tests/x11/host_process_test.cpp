@@ -201,16 +201,14 @@ TEST_F(HostProcessTest, OwnWindowEndsOnEscape) {
     EXPECT_EQ(exitCode(host, 2.0), 0) << errorText();
 }
 
-uint32_t comparedSeed() {
-    return 20261209;
-}
+constexpr uint32_t comparedSeed = 20261209;
 
 // The host adds nothing to the scene's frames: after the same frames, the window shows
 // what the headless context draws for the same seed and size.
 TEST_F(HostProcessTest, FramesMatchTheHeadlessRenderer) {
     constexpr int width = 320, height = 180, frames = 5;
     const Window window = createWindow(width, height);
-    ASSERT_EQ(exitCode(start({"--window-id", std::to_string(window), "--seed", std::to_string(comparedSeed()),
+    ASSERT_EQ(exitCode(start({"--window-id", std::to_string(window), "--seed", std::to_string(comparedSeed),
                               "--count", "2000", "--size", "150", "--frames", std::to_string(frames)}),
                        20.0),
               0)
@@ -221,7 +219,7 @@ TEST_F(HostProcessTest, FramesMatchTheHeadlessRenderer) {
     ASSERT_TRUE(headlessGlOpen(width, height));
     saverGeometry = {0, 0, width, height};
     saverSettings = {2000, 150, 1};
-    sceneSetSeedSource(comparedSeed);
+    sceneSetFixedSeed(comparedSeed);
     sceneInit();
     for (int i = 0; i < frames; ++i)
         sceneRenderFrame();

@@ -18,12 +18,6 @@
 
 namespace {
 
-uint32_t chosenSeed;
-
-uint32_t fixedSeed() {
-    return chosenSeed;
-}
-
 std::string framePath(const std::string& folder, int frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", frame);
@@ -70,8 +64,7 @@ int main(int argc, char** argv) {
     saverSettings.hanaRate = static_cast<int16_t>(options.size);
     saverSettings.screen = 1;
     if (options.seeded) {
-        chosenSeed = options.seed;
-        sceneSetSeedSource(fixedSeed);
+        sceneSetFixedSeed(options.seed);
     }
     sceneInit();
     if (!flowerScene.flowerModel)
