@@ -1,4 +1,5 @@
-// OpenGL 1.1 headers plus the buffer-object extension's names.
+// OpenGL 1.1 headers plus the extension names, and the entry-point lookup of the
+// current context, which the host hands in: the core never assumes a window system.
 #pragma once
 
 #ifdef _WIN32
@@ -7,6 +8,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-// Looks up an OpenGL entry point of the current context; null when unknown.
-// One definition per platform: wgl on Windows, EGL elsewhere.
+// wglGetProcAddress, glXGetProcAddressARB or eglGetProcAddress, as the context needs.
+using MqoGlProcLookup = void* (*)(const char* name);
+
+// Set before the loader starts or the scene is set up; null removes it.
+void mqoSetGlProcLookup(MqoGlProcLookup lookup);
+
+// Looks up an OpenGL entry point of the current context; null when unknown or when
+// no lookup was handed in.
 void* mqoGetGlProcAddress(const char* name);

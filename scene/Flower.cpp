@@ -1,17 +1,12 @@
 #include "Flower.h"
 
 #include "FlowerSceneState.h"
-#include "MqoLoader.h"
 #include "Random.h"
 #include "SaverSettings.h"
 
 namespace {
 
 constexpr float maximumDepth = 6.5f;
-
-float sizeFactor() {
-    return static_cast<float>(saverSettings.hanaRate / 100.0);
-}
 
 // u^15 by repeated squaring, every step rounded to single precision as the motion expects.
 float fifteenthPower(float u) {
@@ -74,20 +69,6 @@ void advanceFlower(Flower& flower) {
         flower.respawn();
 }
 
-void drawFlower(const Flower& flower) {
-    const float scale = sizeFactor();
-    glPushMatrix();
-    glTranslatef(flower.x, flower.y, flower.depth * flowerScene.depthScale);
-    glColor3d(flower.red, flower.green, flower.blue);
-    glRotatef(flower.angle, 0.0f, 0.0f, 1.0f);
-    glScalef(scale, scale, 1.0f);
-    mqoDrawModel(flowerScene.flowerModel);
-    glPopMatrix();
-}
-
-void advanceAndDrawFlowers() {
-    for (int32_t i = 0; i < flowerScene.flowerCount; ++i) {
-        advanceFlower(flowerScene.flowers[i]);
-        drawFlower(flowerScene.flowers[i]);
-    }
+float flowerSizeFactor() {
+    return static_cast<float>(saverSettings.hanaRate / 100.0);
 }

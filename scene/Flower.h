@@ -23,7 +23,6 @@ public:
 
 // One frame's motion of a flower: spin, drift with mirror wrap, rise with respawn.
 void advanceFlower(Flower& flower);
-void drawFlower(const Flower& flower);
 
-// Steps and draws every flower of the scene, in array order.
-void advanceAndDrawFlowers();
+// The flower size setting as a scale factor.
+float flowerSizeFactor();

@@ -1,11 +1,14 @@
 #include "FlowerScene.h"
 
+#include "FixedFramePath.h"
 #include "FlowerSceneState.h"
+#include "InstancedFramePath.h"
 #include "MqoLoader.h"
 #include "Random.h"
 #include "SaverGeometry.h"
 #include "SaverSettings.h"
 #include "ScenePlatform.h"
+#include "SceneRendererChoice.h"
 #include "SceneSeed.h"
 
 #include <GL/glu.h>
@@ -14,6 +17,16 @@
 FlowerScene flowerScene;
 
 namespace {
+
+bool instanced;
+
+// After the model is loaded: the instanced path where the context and the model allow it.
+void chooseFramePath() {
+    const char* reason = nullptr;
+    instanced = sceneWantsInstanced() &&
+                instancedPathStart(flowerScene.flowerModel, flowerScene.flowerCount, &reason);
+    sceneRecordRenderer(instanced ? SceneRenderer::Instanced : SceneRenderer::Fixed, reason);
+}
 
 constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
 constexpr double modelScale = 0.015;
@@ -66,6 +79,7 @@ void sceneInit() {
     const bool haveFile = writeModelFile();
     mqoStartLoader();
     flowerScene.flowerModel = haveFile ? mqoLoadModel(flowerScene.modelPath, modelScale) : nullptr;
+    chooseFramePath();
 }
 
 void sceneRenderFrame() {
@@ -76,7 +90,10 @@ void sceneRenderFrame() {
     gluLookAt(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0);
     glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    advanceAndDrawFlowers();
+    if (instanced)
+        instancedPathAdvanceAndDraw();
+    else
+        advanceAndDrawFlowers();
     glFlush();
 }
 
@@ -94,6 +111,8 @@ void sceneResize(int width, int height) {
 }
 
 void sceneRelease() {
+    instancedPathRelease(sceneHasCurrentGlContext());
+    instanced = false;
     delete[] flowerScene.flowers;
     flowerScene.flowers = nullptr;
     flowerScene.flowerCount = 0;

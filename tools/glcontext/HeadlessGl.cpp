@@ -6,6 +6,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "MqoGl.h"
+
 namespace {
 
 struct Framebuffer {
@@ -58,6 +60,8 @@ GLuint makeRenderbuffer(GLenum format, int width, int height) {
 bool headlessGlOpen(int width, int height) {
     if (width < 1 || height < 1 || !headlessGlCreateContext())
         return false;
+    // The loader and the scene find their entry points through this context's lookup.
+    mqoSetGlProcLookup(headlessGlProc);
     if (!fetchFramebufferEntries()) {
         headlessGlDestroyContext();
         return false;

@@ -8,8 +8,9 @@
 const char renderUsage[] =
     "usage: petalrain-render [--width N] [--height N] [--flowers N] [--size PERCENT]\n"
     "                        [--frames N] [--save F1,F2,... | --save-every K] [--seed N] [--out DIR]\n"
+    "                        [--renderer fixed|instanced]\n"
     "  defaults: 1920x1080, 7500 flowers, size 100, 120 frames, the last frame saved,\n"
-    "            seed from the clock, pictures in out/frames\n";
+    "            seed from the clock, pictures in out/frames, instanced where the context allows\n";
 
 namespace {
 
@@ -83,6 +84,11 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             }
             options.seeded = true;
             options.seed = static_cast<uint32_t>(number);
+        } else if (!std::strcmp(name, "--renderer")) {
+            if (!sceneRendererFromName(value, options.renderer)) {
+                error = std::string("--renderer takes fixed or instanced, not \"") + value + "\"";
+                return false;
+            }
         } else if (!std::strcmp(name, "--out")) {
             if (!*value) {
                 error = "--out needs a folder";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "SceneRenderer.h"
+
 struct RenderOptions {
     int width = 1920;
     int height = 1080;
@@ -16,6 +18,7 @@ struct RenderOptions {
     bool seeded = false;
     uint32_t seed = 0;
     std::string outDir = "out/frames";
+    SceneRenderer renderer = SceneRenderer::Automatic;
 };
 
 // False, with the reason in error, when an option is unknown or its value is out of range;

@@ -8,13 +8,10 @@
 #include <GL/gl.h>
 
 #include "FlowerScene.h"
-#include "FlowerSceneState.h"
 #include "HeadlessGl.h"
 #include "PngWriter.h"
 #include "RenderOptions.h"
-#include "SaverGeometry.h"
-#include "SaverSettings.h"
-#include "SceneSeed.h"
+#include "SceneStart.h"
 
 namespace {
 
@@ -59,16 +56,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    saverGeometry = {0, 0, options.width, options.height};
-    saverSettings.hanaNum = static_cast<int16_t>(options.flowers);
-    saverSettings.hanaRate = static_cast<int16_t>(options.size);
-    saverSettings.screen = 1;
-    if (options.seeded) {
-        sceneSetFixedSeed(options.seed);
-    }
-    sceneInit();
-    if (!flowerScene.flowerModel)
+    const SceneStart start{options.width, options.height, static_cast<int16_t>(options.flowers),
+                           static_cast<int16_t>(options.size), options.seeded, options.seed, options.renderer};
+    if (!sceneStart(start))
         std::fprintf(stderr, "petalrain-render: the flower model did not load; frames stay white\n");
+    if (const char* fallback = sceneRendererFallback())
+        std::fprintf(stderr, "petalrain-render: drawing with the fixed-function path: %s\n", fallback);
 
     std::vector<uint8_t> pixels(static_cast<size_t>(options.width) * options.height * 4);
     std::vector<double> milliseconds;

@@ -1,0 +1,22 @@
+// The scene's usual start for the Linux host, the tools and the tests: the window's size,
+// the settings and an optional fixed seed, then sceneInit. The Windows saver fills the
+// same records its own way.
+#pragma once
+
+#include <cstdint>
+
+#include "SceneRenderer.h"
+
+struct SceneStart {
+    int width;
+    int height;
+    int16_t flowerCount;
+    int16_t sizePercent;
+    bool seeded;  // else the seed comes from the clock
+    uint32_t seed;
+    SceneRenderer renderer;
+};
+
+// Needs the current context, with its entry-point lookup handed to the loader.
+// True when the flower model loaded.
+bool sceneStart(const SceneStart& start);
