@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include "FlowerScene.h"
+#include "FpsOverlay.h"
 #include "FrameClock.h"
 
 namespace {
@@ -70,6 +71,8 @@ void runFrameLoop(GlxWindow& target, const HostOptions& options, int signalFile)
     frameClockStart(clock, period, frameClockNow());
     bool wasShowing = state.mapped;
     long framesDrawn = 0;
+    FpsMeter meter;
+    fpsMeterStart(meter, frameClockNow());
 
     while (state.running) {
         while (XPending(display) > 0) {
@@ -80,8 +83,10 @@ void runFrameLoop(GlxWindow& target, const HostOptions& options, int signalFile)
         if (!state.running)
             break;
         const bool showing = state.mapped && !state.obscured;
-        if (showing && !wasShowing)
+        if (showing && !wasShowing) {
             frameClockStart(clock, period, frameClockNow());
+            fpsMeterStart(meter, frameClockNow());
+        }
         wasShowing = showing;
 
         const int64_t wait = showing ? frameClockWait(clock, frameClockNow()) : -1;
@@ -90,6 +95,7 @@ void runFrameLoop(GlxWindow& target, const HostOptions& options, int signalFile)
         if (!showing || frameClockWait(clock, frameClockNow()) > 0)
             continue;
 
+        const int64_t frameStart = frameClockNow();
         if (state.width != drawnWidth || state.height != drawnHeight) {
             drawnWidth = state.width;
             drawnHeight = state.height;
@@ -97,9 +103,13 @@ void runFrameLoop(GlxWindow& target, const HostOptions& options, int signalFile)
             sceneResize(drawnWidth, drawnHeight);
         }
         sceneRenderFrame();
+        if (options.fps)
+            fpsOverlayDraw(meter, drawnWidth, drawnHeight);
         if (target.doubleBuffered)
             glXSwapBuffers(display, target.window);
-        frameClockAdvance(clock, frameClockNow());
+        const int64_t frameEnd = frameClockNow();
+        fpsMeterCount(meter, frameStart, frameEnd);
+        frameClockAdvance(clock, frameEnd);
         if (options.frames > 0 && ++framesDrawn >= options.frames)
             break;
     }

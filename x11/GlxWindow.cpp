@@ -34,7 +34,7 @@ bool rootTarget(Display* display, Window& window, std::string& origin, std::stri
         return true;
     }
     unsigned long id = 0;
-    if (!parseWindowId(named, id)) {
+    if (!parseXId(named, id)) {
         error = std::string("XSCREENSAVER_WINDOW is not a window id: \"") + named + "\"";
         return false;
     }
@@ -50,7 +50,15 @@ XVisualInfo* visualOfWindow(Display* display, const XWindowAttributes& attribute
     return XGetVisualInfo(display, VisualIDMask, &wanted, &count);
 }
 
-XVisualInfo* visualForOwnWindow(Display* display) {
+XVisualInfo* visualById(Display* display, VisualID id) {
+    XVisualInfo wanted{};
+    wanted.visualid = id;
+    wanted.screen = DefaultScreen(display);
+    int count = 0;
+    return XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &wanted, &count);
+}
+
+XVisualInfo* bestGlVisual(Display* display) {
     for (int depthBits : {24, 16}) {
         int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8,   GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE,
                         8,        GLX_DEPTH_SIZE,   depthBits,    None};
@@ -58,6 +66,28 @@ XVisualInfo* visualForOwnWindow(Display* display) {
             return visual;
     }
     return nullptr;
+}
+
+// -visual as XScreenSaver's hacks take it; the visual must do OpenGL.
+XVisualInfo* visualForOwnWindow(Display* display, const HostOptions& options, std::string& error) {
+    if (options.visual == HostVisual::Best) {
+        XVisualInfo* visual = bestGlVisual(display);
+        if (!visual)
+            error = "the display offers no OpenGL visual with a depth buffer";
+        return visual;
+    }
+    const VisualID id = options.visual == HostVisual::Default
+                            ? XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)))
+                            : options.visualId;
+    XVisualInfo* visual = visualById(display, id);
+    int usesGl = 0;
+    if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
+        error = "visual " + windowName(id) + (visual ? " does not do OpenGL" : " is not on this screen");
+        if (visual)
+            XFree(visual);
+        return nullptr;
+    }
+    return visual;
 }
 
 void setFullscreenHint(Display* display, Window window) {
@@ -115,6 +145,10 @@ void stopWaitingForVerticalSync(Display* display, Window window) {
 
 }  // namespace
 
+void* glxProcAddress(const char* name) {
+    return reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
 void installXErrorTrap() {
     XSetErrorHandler(noteXError);
 }
@@ -124,11 +158,9 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
     target.display = display;
     XVisualInfo* visual = nullptr;
     if (options.target == HostTarget::OwnWindow) {
-        visual = visualForOwnWindow(display);
-        if (!visual) {
-            error = "the display offers no OpenGL visual with a depth buffer";
+        visual = visualForOwnWindow(display, options, error);
+        if (!visual)
             return false;
-        }
         target.ownWindow = true;
         target.window =
             createOwnWindow(display, *visual, options.fullscreen, target.width, target.height, target.deleteWindow);

@@ -27,6 +27,9 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
 // Releases the context, and destroys the window when it is our own.
 void closeGlxWindow(GlxWindow& target);
 
+// The context's entry-point lookup, for the loader and the scene.
+void* glxProcAddress(const char* name);
+
 // Installed for the whole run: an X error, say on a window that went away, is noted and
 // never ends the process.
 void installXErrorTrap();

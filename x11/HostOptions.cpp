@@ -6,17 +6,22 @@
 #include <cstdlib>
 
 const char hostUsage[] =
-    "usage: petalrain [--root | --window-id ID | --fullscreen] [--count N] [--size PERCENT]\n"
-    "                 [--delay MICROSECONDS] [--seed N] [--frames N]\n"
+    "usage: petalrain [--root | --window-id ID | --window [--fullscreen] [--visual NAME]]\n"
+    "                 [--count N] [--size PERCENT] [--delay MICROSECONDS] [--fps | --no-fps]\n"
+    "                 [--renderer fixed|instanced] [--seed N] [--frames N]\n"
     "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
     "  --window-id ID    draw into the window ID (decimal or 0x-hexadecimal)\n"
+    "  --window          a 1280x720 window of its own (the default; Esc or q ends it)\n"
     "  --fullscreen      a window of its own over the whole screen\n"
-    "                    (without these, a 1280x720 window; Esc or q ends it)\n"
+    "  --visual NAME     its own window's visual: best (default), default, or a visual id\n"
     "  --count N         number of flowers, 1 to 10000 (default 7500)\n"
     "  --size PERCENT    flower size, 10 to 300 (default 100)\n"
     "  --delay MICROSECONDS  time between frames (default 15625: 64 frames a second)\n"
     "  --seed N          the same flowers every run (default: from the clock)\n"
     "  --frames N        stop after N frames (default: run until stopped)\n"
+    "  --fps             show the frame rate and the load in the bottom left\n"
+    "  --renderer NAME   fixed or instanced (default: instanced where OpenGL allows it)\n"
+    "  --install, --mono accepted, as for every XScreenSaver hack; nothing changes\n"
     "Options take one dash or two.\n";
 
 namespace {
@@ -59,7 +64,7 @@ bool setNumber(NumberOption& option, const char* text, std::string& warnings, st
 
 }  // namespace
 
-bool parseWindowId(const char* text, unsigned long& id) {
+bool parseXId(const char* text, unsigned long& id) {
     const bool hexadecimal = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     long long value = 0;
     if (!parseNumber(hexadecimal ? text + 2 : text, hexadecimal ? 16 : 10, value) || value <= 0 || value > 0xFFFFFFFFLL)
@@ -67,6 +72,59 @@ bool parseWindowId(const char* text, unsigned long& id) {
     id = static_cast<unsigned long>(value);
     return true;
 }
+
+namespace {
+
+// Options without a value. -install and -mono are XScreenSaver's own: accepted, with
+// nothing to do (a window of its own has its own colormap; the flowers stay in colour).
+bool setSwitch(const std::string& name, HostOptions& options) {
+    if (name == "help" || name == "h")
+        options.help = true;
+    else if (name == "root")
+        options.target = HostTarget::Root;
+    else if (name == "window")
+        options.target = HostTarget::OwnWindow;
+    else if (name == "fullscreen")
+        options.fullscreen = true;
+    else if (name == "fps")
+        options.fps = true;
+    else if (name == "no-fps")
+        options.fps = false;
+    else
+        return name == "install" || name == "noinstall" || name == "mono";
+    return true;
+}
+
+bool setVisual(const char* value, HostOptions& options) {
+    const std::string name = value;
+    if (name == "best")
+        options.visual = HostVisual::Best;
+    else if (name == "default")
+        options.visual = HostVisual::Default;
+    else if (parseXId(value, options.visualId))
+        options.visual = HostVisual::Id;
+    else
+        return false;
+    return true;
+}
+
+// Options with a value other than a number.
+bool setNamed(const std::string& name, const char* value, HostOptions& options, std::string& error) {
+    if (name == "window-id" && parseXId(value, options.windowId)) {
+        options.target = HostTarget::WindowId;
+        return true;
+    }
+    if ((name == "renderer" && sceneRendererFromName(value, options.renderer)) ||
+        (name == "visual" && setVisual(value, options)))
+        return true;
+    const char* wanted = name == "window-id" ? "a window id in decimal or 0x-hexadecimal"
+                         : name == "renderer" ? "fixed or instanced"
+                                              : "default, best or a visual id";
+    error = "--" + name + " takes " + wanted + ", not \"" + value + "\"";
+    return false;
+}
+
+}  // namespace
 
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& warnings, std::string& error) {
     NumberOption numbers[] = {
@@ -76,6 +134,7 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         {"seed", 0, UINT32_MAX, false, 0, false},
         {"frames", 1, 1000000000, false, options.frames, false},
     };
+    const char* const named[] = {"window-id", "renderer", "visual"};
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (argument[0] != '-') {
@@ -83,23 +142,12 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
         const std::string name = argument + (argument[1] == '-' ? 2 : 1);
-        if (name == "help" || name == "h") {
-            options.help = true;
+        if (setSwitch(name, options))
             continue;
-        }
-        if (name == "root") {
-            options.target = HostTarget::Root;
-            continue;
-        }
-        if (name == "fullscreen") {
-            options.fullscreen = true;
-            continue;
-        }
         NumberOption* number = std::find_if(std::begin(numbers), std::end(numbers),
                                             [&](const NumberOption& option) { return name == option.name; });
-        if (number == std::end(numbers))
-            number = nullptr;
-        if (!number && name != "window-id") {
+        const bool isNamed = std::find(std::begin(named), std::end(named), name) != std::end(named);
+        if (number == std::end(numbers) && !isNamed) {
             error = std::string("unknown option ") + argument;
             return false;
         }
@@ -108,15 +156,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
         const char* value = argv[++i];
-        if (number) {
-            if (!setNumber(*number, value, warnings, error))
-                return false;
-        } else if (parseWindowId(value, options.windowId)) {
-            options.target = HostTarget::WindowId;
-        } else {
-            error = std::string("--window-id takes a window id in decimal or 0x-hexadecimal, not \"") + value + "\"";
+        if (isNamed ? !setNamed(name, value, options, error) : !setNumber(*number, value, warnings, error))
             return false;
-        }
     }
     options.count = static_cast<int>(numbers[0].value);
     options.size = static_cast<int>(numbers[1].value);

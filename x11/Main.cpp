@@ -10,9 +10,8 @@
 #include "FrameLoop.h"
 #include "GlxWindow.h"
 #include "HostOptions.h"
-#include "SaverGeometry.h"
-#include "SaverSettings.h"
-#include "SceneSeed.h"
+#include "MqoGl.h"
+#include "SceneStart.h"
 
 namespace {
 
@@ -65,12 +64,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    saverGeometry = {0, 0, target.width, target.height};
-    saverSettings = {static_cast<int16_t>(options.count), static_cast<int16_t>(options.size), 1};
-    if (options.seeded) {
-        sceneSetFixedSeed(options.seed);
-    }
-    sceneInit();
+    mqoSetGlProcLookup(glxProcAddress);
+    const SceneStart start{target.width,        target.height, static_cast<int16_t>(options.count),
+                           static_cast<int16_t>(options.size), options.seeded, options.seed,
+                           options.renderer};
+    if (!sceneStart(start))
+        std::fprintf(stderr, "petalrain: the flower model did not load; the screen stays white\n");
+    if (const char* fallback = sceneRendererFallback())
+        std::fprintf(stderr, "petalrain: drawing with the fixed-function path: %s\n", fallback);
     runFrameLoop(target, options, signalFile);
 
     // The scene goes while its context is still current, so the model's buffers go with it.

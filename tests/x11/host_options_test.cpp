@@ -50,6 +50,26 @@ TEST(HostOptions, OneDashOrTwoBothIdFormsAndClampedSettings) {
     EXPECT_NE(clamped.warnings.find("--size -5"), std::string::npos);
 }
 
+TEST(HostOptions, XScreenSaverStandardOptionsRendererAndFrameRate) {
+    const Parsed standard =
+        parse({"-window", "-install", "-noinstall", "-mono", "-visual", "0x21", "-fps", "--renderer", "fixed"});
+    ASSERT_TRUE(standard.ok) << standard.error;
+    EXPECT_EQ(standard.options.target, HostTarget::OwnWindow);
+    EXPECT_EQ(standard.options.visual, HostVisual::Id);
+    EXPECT_EQ(standard.options.visualId, 0x21ul);
+    EXPECT_TRUE(standard.options.fps);
+    EXPECT_EQ(standard.options.renderer, SceneRenderer::Fixed);
+
+    const Parsed defaults = parse({});
+    EXPECT_EQ(defaults.options.visual, HostVisual::Best);
+    EXPECT_FALSE(defaults.options.fps);
+    EXPECT_EQ(defaults.options.renderer, SceneRenderer::Automatic);
+    EXPECT_FALSE(parse({"--fps", "--no-fps"}).options.fps);
+    EXPECT_EQ(parse({"--visual", "default"}).options.visual, HostVisual::Default);
+    EXPECT_EQ(parse({"--root", "-window"}).options.target, HostTarget::OwnWindow);
+    EXPECT_EQ(parse({"-renderer", "instanced"}).options.renderer, SceneRenderer::Instanced);
+}
+
 TEST(HostOptions, BadOptionsAndValuesAreRefused) {
     for (auto words : {std::initializer_list<const char*>{"--bogus"},
                        {"--count"},
@@ -63,6 +83,11 @@ TEST(HostOptions, BadOptionsAndValuesAreRefused) {
                        {"--window-id", "0x1ffffffff"},
                        {"--seed", "-1"},
                        {"--frames", "0"},
+                       {"--renderer", "gpu"},
+                       {"--renderer"},
+                       {"--visual", "0"},
+                       {"--visual", "TrueColor"},
+                       {"--fps", "1"},
                        {"stray"}}) {
         const Parsed parsed = parse(words);
         EXPECT_FALSE(parsed.ok) << *words.begin() << " " << (words.size() > 1 ? *(words.begin() + 1) : "");
