@@ -2,13 +2,17 @@
 
 #include "FlowerScene.h"
 #include "HostState.h"
+#include "MqoGl.h"
 #include "PixelFormat.h"
 #include "SaverGeometry.h"
 #include "SaverSettings.h"
 
 #include <windowsx.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include "SceneRenderer.h"
 
 namespace {
 
@@ -47,6 +51,10 @@ void saverGeometryFromSettings() {
     saverGeometry = {x, y, GetSystemMetrics(SM_CXVIRTUALSCREEN) - x, GetSystemMetrics(SM_CYVIRTUALSCREEN) - y};
 }
 
+void* wglProcAddress(const char* name) {
+    return reinterpret_cast<void*>(wglGetProcAddress(name));
+}
+
 void requestClose() {
     if (hostState.runMode != Preview)
         PostMessageA(hostState.window, WM_CLOSE, 0, 0);
@@ -63,7 +71,10 @@ void onCreate(HWND window) {
         GetCursorPos(&hostState.startCursor);
         ShowCursor(FALSE);
     }
+    mqoSetGlProcLookup(wglProcAddress);
     sceneInit();
+    if (const char* fallback = sceneRendererFallback())
+        std::fprintf(stderr, "Petalrain: drawing with the fixed-function path: %s\n", fallback);
 }
 
 void drawFrame(HWND window) {

@@ -12,13 +12,13 @@
 
 namespace {
 
-// GLSL 1.20 runs on OpenGL 2.1 and on every compatibility context after it; the camera
-// comes from the projection matrix that the frame sets, as in the fixed-function path.
+// GLSL 1.20 runs on OpenGL 2.1 and on every compatibility context after it. The camera
+// comes from the projection matrix that the frame sets, as in the fixed-function path,
+// and the tint travels as the built-in colour, which flat shading leaves as it is.
 const char vertexShaderSource[] = R"(#version 120
 attribute vec3 corner;
 attribute vec4 placement;  // x, y, z, turn in degrees
 attribute vec4 tint;       // red, green, blue, scale
-varying vec3 colour;
 void main() {
     float turn = radians(placement.w);
     float c = cos(turn);
@@ -27,14 +27,13 @@ void main() {
     vec4 world = vec4(c * p.x - s * p.y + placement.x, s * p.x + c * p.y + placement.y,
                       corner.z + placement.z, 1.0);
     gl_Position = gl_ProjectionMatrix * world;
-    colour = tint.rgb;
+    gl_FrontColor = vec4(tint.rgb, 1.0);
 }
 )";
 
 const char fragmentShaderSource[] = R"(#version 120
-varying vec3 colour;
 void main() {
-    gl_FragColor = vec4(colour, 1.0);
+    gl_FragColor = gl_Color;
 }
 )";
 
@@ -262,6 +261,10 @@ void setAttribute(const Entries& gl, Attribute attribute, GLint size, GLsizei st
 
 void draw(const Entries& gl) {
     const GLsizei stride = sizeof(InstanceRecord);
+    // The tint is one colour a flower: not interpolated, it stays the very value the
+    // fixed-function path hands on, and a tint on a rounding boundary, such as 0.9,
+    // gives the same 8-bit value in both.
+    glShadeModel(GL_FLAT);
     gl.useProgram(path.program);
     gl.bindBuffer(GL_ARRAY_BUFFER, path.cornerBuffer);
     setAttribute(gl, cornerAttribute, 3, sizeof(MqoVec3), 0, 0);
@@ -281,6 +284,7 @@ void draw(const Entries& gl) {
     gl.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     gl.bindBuffer(GL_ARRAY_BUFFER, 0);
     gl.useProgram(0);
+    glShadeModel(GL_SMOOTH);
 }
 
 }  // namespace
