@@ -1,12 +1,14 @@
-// MQO text documents: a line-oriented, keyword-driven reader.
+// MQO text documents: a line-oriented, keyword-driven reader over bytes in memory.
 //
-// Lines are read with fgets into 256-byte buffers, so a longer line arrives in
-// pieces of 255 characters, each handled as a line of its own. Keywords are found
-// anywhere in a line; values are scanned with sscanf and the scan results are not
-// tested: a field that no scan reaches keeps its zero.
+// Lines are copied into 256-byte buffers, so a longer line arrives in pieces of 255
+// characters, each handled as a line of its own. Keywords are found anywhere in a
+// line. Numbers on the many vertex and face lines are scanned with MqoScan, the few
+// header and colour values with sscanf; no scan result is tested: a field that no
+// scan reaches keeps its zero.
 #include "MqoDocument.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,8 +21,19 @@ namespace {
 
 constexpr int kMaxTextLength = MQO_TEXT_SIZE - 1;
 
-bool readLine(FILE* file, char (&line)[MQO_TEXT_SIZE]) {
-    return std::fgets(line, MQO_TEXT_SIZE, file) != nullptr;
+// As fgets reads a file: up to and including the next line feed, at most 255 bytes.
+bool readLine(MqoByteCursor& document, char (&line)[MQO_TEXT_SIZE]) {
+    const size_t left = mqoBytesLeft(document);
+    if (left == 0)
+        return false;
+    const size_t most = left < static_cast<size_t>(kMaxTextLength) ? left : kMaxTextLength;
+    const unsigned char* start = document.bytes + document.position;
+    const auto* feed = static_cast<const unsigned char*>(std::memchr(start, '\n', most));
+    const size_t length = feed ? static_cast<size_t>(feed - start) + 1 : most;
+    std::memcpy(line, start, length);
+    line[length] = '\0';
+    document.position += length;
+    return true;
 }
 
 bool isClosingLine(const char* line) {
@@ -28,19 +41,20 @@ bool isClosingLine(const char* line) {
 }
 
 // Reads up to and including the next line that contains '}'.
-void skipToClosingLine(FILE* file) {
+void skipToClosingLine(MqoByteCursor& document) {
     char line[MQO_TEXT_SIZE];
-    while (readLine(file, line) && !isClosingLine(line)) {
+    while (readLine(document, line) && !isClosingLine(line)) {
     }
 }
 
-// A declared entry count, negative counts made 0. Entries that the rest of the file
+// A declared entry count, negative counts made 0. Entries that the rest of the document
 // could fill at bytesPerLine each are always kept; the zero-filled ones beyond them
 // take entryBytes each from the document's budget and are cut where it runs out.
-int boundedCount(FILE* file, int declared, long bytesPerLine, size_t entryBytes, int64_t& zeroFillLeft) {
+int boundedCount(const MqoByteCursor& document, int declared, size_t bytesPerLine, size_t entryBytes,
+                 int64_t& zeroFillLeft) {
     if (declared <= 0)
         return 0;
-    const long backed = mqoRemainingBytes(file) / bytesPerLine;
+    const int64_t backed = static_cast<int64_t>(mqoBytesLeft(document) / bytesPerLine);
     if (declared <= backed)
         return declared;
     int64_t unbacked = declared - backed;
@@ -125,9 +139,10 @@ void freeObject(MqoObjectData& object) {
 }
 
 // Replaces the object's vertex array with a zeroed one for its declared count.
-void allocateVertices(FILE* file, MqoObjectData& object, long bytesPerVertex, int64_t& zeroFillLeft) {
+void allocateVertices(const MqoByteCursor& document, MqoObjectData& object, size_t bytesPerVertex,
+                      int64_t& zeroFillLeft) {
     std::free(object.vertices);
-    object.vertexCount = boundedCount(file, object.vertexCount, bytesPerVertex, sizeof(MqoVec3), zeroFillLeft);
+    object.vertexCount = boundedCount(document, object.vertexCount, bytesPerVertex, sizeof(MqoVec3), zeroFillLeft);
     object.vertices = allocateZeroed<MqoVec3>(object.vertexCount);
 }
 
@@ -154,20 +169,20 @@ bool texturePath(const char* directory, const char* name, char (&path)[MQO_TEXT_
 
 }  // namespace
 
-int mqoParseMaterialChunk(FILE* file, MqoMaterial* materials, int capacity) {
+int mqoParseMaterialChunk(MqoByteCursor* document, MqoMaterial* materials, int capacity) {
     char line[MQO_TEXT_SIZE];
     int filled = 0;
-    while (readLine(file, line) && !isClosingLine(line)) {
+    while (readLine(*document, line) && !isClosingLine(line)) {
         if (filled < capacity)
             parseMaterialLine(line, materials[filled++]);
     }
     return filled;
 }
 
-int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity) {
+int mqoParseVertexList(MqoByteCursor* document, MqoVec3* vertices, int capacity) {
     char line[MQO_TEXT_SIZE];
     int filled = 0;
-    while (readLine(file, line) && !isClosingLine(line)) {
+    while (readLine(*document, line) && !isClosingLine(line)) {
         if (filled < capacity) {
             float xyz[3] = {};  // what the line does not give stays 0
             mqoScanFloats(line, xyz, 3);
@@ -177,9 +192,9 @@ int mqoParseVertexList(FILE* file, MqoVec3* vertices, int capacity) {
     return filled;
 }
 
-int mqoParseVectorBlock(FILE* file, MqoVec3* vertices, int capacity) {
+int mqoParseVectorBlock(MqoByteCursor* document, MqoVec3* vertices, int capacity) {
     char line[MQO_TEXT_SIZE];
-    if (!readLine(file, line))
+    if (!readLine(*document, line))
         return -1;
     const char* vector = std::strstr(line, "Vector");
     if (!vector)
@@ -188,17 +203,14 @@ int mqoParseVectorBlock(FILE* file, MqoVec3* vertices, int capacity) {
     int byteSize = 0;
     std::sscanf(vector, "Vector %d [%d]", &count, &byteSize);
 
-    // Never more than the file still holds, whatever the line claims.
-    const long available = mqoRemainingBytes(file);
-    const size_t wanted = byteSize <= 0 ? 0 : static_cast<size_t>(byteSize < available ? byteSize : available);
-    unsigned char* data = wanted ? static_cast<unsigned char*>(std::malloc(wanted)) : nullptr;
-    size_t read = 0;
-    if (data)
-        read = std::fread(data, 1, wanted, file);
-    else if (wanted)
-        std::fseek(file, static_cast<long>(wanted), SEEK_CUR);
+    // Never more than the document still holds, whatever the line claims.
+    const size_t available = mqoBytesLeft(*document);
+    const size_t declared = byteSize > 0 ? static_cast<size_t>(byteSize) : 0;
+    const size_t wanted = declared < available ? declared : available;
+    const unsigned char* data = document->bytes + document->position;
+    document->position += wanted;
 
-    long copied = static_cast<long>(read / 12);
+    long copied = static_cast<long>(wanted / 12);
     if (copied > count)
         copied = count < 0 ? 0 : count;
     if (copied > capacity)
@@ -207,15 +219,14 @@ int mqoParseVectorBlock(FILE* file, MqoVec3* vertices, int capacity) {
         const unsigned char* element = data + i * 12;
         vertices[i] = {littleEndianFloat(element), littleEndianFloat(element + 4), littleEndianFloat(element + 8)};
     }
-    std::free(data);
-    skipToClosingLine(file);
+    skipToClosingLine(*document);
     return static_cast<int>(copied);
 }
 
-int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity) {
+int mqoParseFaceList(MqoByteCursor* document, MqoFace* faces, int capacity) {
     char line[MQO_TEXT_SIZE];
     int filled = 0;
-    while (readLine(file, line) && !isClosingLine(line)) {
+    while (readLine(*document, line) && !isClosingLine(line)) {
         if (filled >= capacity)
             continue;
         MqoFace& face = faces[filled++];
@@ -235,9 +246,9 @@ int mqoParseFaceList(FILE* file, MqoFace* faces, int capacity) {
     return filled;
 }
 
-void mqoParseObjectChunk(FILE* file, MqoObjectData* object, int64_t* zeroFillLeft) {
+void mqoParseObjectChunk(MqoByteCursor* document, MqoObjectData* object, int64_t* zeroFillLeft) {
     char line[MQO_TEXT_SIZE];
-    while (readLine(file, line) && !isClosingLine(line)) {
+    while (readLine(*document, line) && !isClosingLine(line)) {
         if (std::strstr(line, "visible "))
             std::sscanf(line, " visible %d", &object->visible);
         if (std::strstr(line, "shading "))
@@ -246,20 +257,20 @@ void mqoParseObjectChunk(FILE* file, MqoObjectData* object, int64_t* zeroFillLef
             std::sscanf(line, " facet %f", &object->facet);
         if (std::strstr(line, "vertex ")) {
             std::sscanf(line, " vertex %d", &object->vertexCount);
-            allocateVertices(file, *object, 1, *zeroFillLeft);  // a vertex line may be as short as a line feed
-            mqoParseVertexList(file, object->vertices, object->vertexCount);
+            allocateVertices(*document, *object, 1, *zeroFillLeft);  // a vertex line may be as short as a line feed
+            mqoParseVertexList(document, object->vertices, object->vertexCount);
         }
         if (std::strstr(line, "BVertex")) {
             std::sscanf(line, " BVertex %d", &object->vertexCount);
-            allocateVertices(file, *object, 12, *zeroFillLeft);  // binary vertices take 12 bytes each
-            mqoParseVectorBlock(file, object->vertices, object->vertexCount);
+            allocateVertices(*document, *object, 12, *zeroFillLeft);  // binary vertices take 12 bytes each
+            mqoParseVectorBlock(document, object->vertices, object->vertexCount);
         }
         if (std::strstr(line, "face ")) {
             std::sscanf(line, " face %d", &object->faceCount);
             std::free(object->faces);
-            object->faceCount = boundedCount(file, object->faceCount, 1, sizeof(MqoFace), *zeroFillLeft);
+            object->faceCount = boundedCount(*document, object->faceCount, 1, sizeof(MqoFace), *zeroFillLeft);
             object->faces = allocateZeroed<MqoFace>(object->faceCount);
-            object->unfilledFaces = object->faceCount - mqoParseFaceList(file, object->faces, object->faceCount);
+            object->unfilledFaces = object->faceCount - mqoParseFaceList(document, object->faces, object->faceCount);
         }
     }
 }
@@ -278,18 +289,18 @@ int mqoPathDirectory(const char* path, char* directory) {
     return static_cast<int>(length);
 }
 
-void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records) {
+void mqoReadDocumentRecords(MqoByteCursor* document, MqoDocumentRecords* records) {
     *records = {};
     int64_t zeroFillLeft = MQO_ZERO_FILL_BUDGET;
     int declaredMaterials = 0;  // a header that names no count reuses the last one
     char line[MQO_TEXT_SIZE];
-    while (readLine(file, line)) {
+    while (readLine(*document, line)) {
         if (std::strstr(line, "Material")) {
             std::sscanf(line, "Material %d", &declaredMaterials);
             std::free(records->materials);
-            records->materialCount = boundedCount(file, declaredMaterials, 1, sizeof(MqoMaterial), zeroFillLeft);
+            records->materialCount = boundedCount(*document, declaredMaterials, 1, sizeof(MqoMaterial), zeroFillLeft);
             records->materials = allocateZeroed<MqoMaterial>(records->materialCount);
-            records->materialsFilled = mqoParseMaterialChunk(file, records->materials, records->materialCount);
+            records->materialsFilled = mqoParseMaterialChunk(document, records->materials, records->materialCount);
         }
         if (std::strstr(line, "Object")) {
             // Once the table is full, further objects are read into a spare record and dropped.
@@ -297,7 +308,7 @@ void mqoReadDocumentRecords(FILE* file, MqoDocumentRecords* records) {
             const bool counted = records->objectCount < MQO_OBJECT_SLOTS;
             MqoObjectData& object = counted ? records->objects[records->objectCount] : spare;
             std::sscanf(line, "Object %255s", object.name);
-            mqoParseObjectChunk(file, &object, &zeroFillLeft);
+            mqoParseObjectChunk(document, &object, &zeroFillLeft);
             if (counted)
                 ++records->objectCount;
             else
@@ -334,22 +345,33 @@ void mqoFreeDocumentRecords(MqoDocumentRecords* records) {
     records->objectCount = 0;
 }
 
+void mqoParseDocumentBytes(MqoModel* model, const unsigned char* bytes, size_t size, const char* directory,
+                           double scale, int alpha) {
+    model->alpha = static_cast<uint8_t>(alpha & 0xFF);
+    MqoByteCursor document = {bytes, bytes ? size : 0, 0};
+    MqoDocumentRecords records;
+    mqoReadDocumentRecords(&document, &records);
+    mqoResolveTextures(&records, directory, alpha);
+    mqoBuildObjects(model, records.objects, records.objectCount, records.materials, records.materialCount, scale);
+    mqoFreeDocumentRecords(&records);
+}
+
 int mqoParseDocument(MqoModel* model, const char* path, double scale, int alpha) {
     if (!model || !path)
         return 0;
     FILE* file = std::fopen(path, "rb");
     if (!file)
         return 0;
-    model->alpha = static_cast<uint8_t>(alpha & 0xFF);
-
-    MqoDocumentRecords records;
-    mqoReadDocumentRecords(file, &records);
+    unsigned char* bytes = nullptr;
+    size_t size = 0;
+    const bool read = mqoReadWholeFile(file, &bytes, &size);
     std::fclose(file);
+    if (!read)
+        return 0;
 
     char directory[MQO_TEXT_SIZE];
     const bool directoryFits = mqoPathDirectory(path, directory) >= 0;
-    mqoResolveTextures(&records, directoryFits ? directory : nullptr, alpha);
-    mqoBuildObjects(model, records.objects, records.objectCount, records.materials, records.materialCount, scale);
-    mqoFreeDocumentRecords(&records);
+    mqoParseDocumentBytes(model, bytes, size, directoryFits ? directory : nullptr, scale, alpha);
+    std::free(bytes);
     return 1;
 }

@@ -159,6 +159,16 @@ MqoModel* mqoLoadModel(const char* path, double scale) {
     return models;
 }
 
+MqoModel* mqoLoadModelFromMemory(const void* bytes, size_t size, double scale, const char* folder) {
+    if (!bytes || size == 0 || size > MQO_MAX_INPUT_BYTES)
+        return nullptr;
+    MqoModel* models = mqoAllocModels(1);
+    if (!models)
+        return nullptr;
+    mqoParseDocumentBytes(models, static_cast<const unsigned char*>(bytes), size, folder ? folder : "", scale, 255);
+    return models;
+}
+
 void mqoDrawModelSlot(const MqoModel* models, int index) {
     if (!models)
         return;

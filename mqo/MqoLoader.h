@@ -2,6 +2,9 @@
 // Everything runs on the thread whose OpenGL context is current.
 #pragma once
 
+#include <cstddef>
+
+#include "MqoByteCursor.h"
 #include "MqoRecords.h"
 
 // 1 when the current context lists the extension; 0 without a context, and for
@@ -17,6 +20,11 @@ MqoModel* mqoAllocModels(int count);
 int mqoLoadModelSlot(MqoModel* models, int index, const char* path, double scale, int alpha);
 // A one-record array loaded with alpha 255, or null.
 MqoModel* mqoLoadModel(const char* path, double scale);
+// The same from a document's size bytes in memory. Texture names without ':' are
+// looked for in folder, which ends in a path separator (null or empty: the working
+// folder). Null, before anything is allocated, for null or empty bytes and for more
+// than MQO_MAX_INPUT_BYTES.
+MqoModel* mqoLoadModelFromMemory(const void* bytes, size_t size, double scale, const char* folder);
 
 // A null array draws nothing and makes no OpenGL call.
 void mqoDrawModelSlot(const MqoModel* models, int index);

@@ -55,19 +55,6 @@ void createFlowers() {
     flowerScene.flowers = count > 0 ? new Flower[count] : nullptr;
 }
 
-// The model reaches the loader as a file. Without one the scene runs with no model.
-bool writeModelFile() {
-    flowerScene.modelPath[0] = '\0';
-    const EmbeddedModel model = sceneEmbeddedModel();
-    if (!model.bytes ||
-        !sceneCreateModelFile(flowerScene.modelPath, sizeof flowerScene.modelPath, model.bytes, model.size)) {
-        // Never delete at tear-down a file that this run did not write.
-        flowerScene.modelPath[0] = '\0';
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void sceneInit() {
@@ -76,9 +63,9 @@ void sceneInit() {
     createFlowers();
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
-    const bool haveFile = writeModelFile();
     mqoStartLoader();
-    flowerScene.flowerModel = haveFile ? mqoLoadModel(flowerScene.modelPath, modelScale) : nullptr;
+    // Without a model the scene runs all the same and draws nothing.
+    flowerScene.flowerModel = sceneLoadEmbeddedModel(modelScale);
     chooseFramePath();
 }
 
@@ -121,7 +108,5 @@ void sceneRelease() {
         mqoFreeModels(flowerScene.flowerModel, 1);
     flowerScene.flowerModel = nullptr;
     mqoReleaseTexturePool();
-    if (flowerScene.modelPath[0] != '\0')
-        sceneRemoveModelFile(flowerScene.modelPath);
-    flowerScene.modelPath[0] = '\0';
+    sceneReleaseEmbeddedModel();
 }

@@ -6,8 +6,6 @@
 #include "Flower.h"
 #include "MqoRecords.h"
 
-constexpr int sceneModelPathSize = 260;
-
 struct FlowerScene {
     float nearPlane;
     float farPlane;
@@ -20,7 +18,6 @@ struct FlowerScene {
     int32_t flowerCount;
     Flower* flowers;
     MqoModel* flowerModel;
-    char modelPath[sceneModelPathSize];
 };
 
 extern FlowerScene flowerScene;

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "MqoRecords.h"
+
 struct EmbeddedModel {
     const void* bytes;  // null when the program carries no model
     size_t size;
@@ -10,12 +12,12 @@ struct EmbeddedModel {
 
 EmbeddedModel sceneEmbeddedModel();
 
-// Puts the model bytes where the loader can open them by name and writes that name
-// into path; false when that cannot be done.
-bool sceneCreateModelFile(char* path, size_t pathSize, const void* bytes, size_t size);
+// Loads the model the program carries, at the given scale, with the loader started;
+// null when there is none or it cannot be loaded.
+MqoModel* sceneLoadEmbeddedModel(double scale);
 
-// Removes the model file; a file that is already gone is fine.
-void sceneRemoveModelFile(const char* path);
+// Removes what the load left outside the process; harmless when there is nothing.
+void sceneReleaseEmbeddedModel();
 
 // True when an OpenGL context is current on this thread.
 bool sceneHasCurrentGlContext();

@@ -1,12 +1,42 @@
-// Windows: the model is resource 104 of the executable, written to the user's own temp folder.
+// Windows: the model is resource 104 of the executable, written to the user's own temp
+// folder and loaded from there; the file stays until the scene is released.
 #include "ScenePlatform.h"
 
 #include <windows.h>
 #include <cstdio>
 
+#include "MqoLoader.h"
+
 namespace {
+
 constexpr WORD modelResourceId = 104;
+
+char modelPath[MAX_PATH];  // empty while this run has written no file
+
+bool tempModelPath(char* path, size_t pathSize) {
+    char folder[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    const int needed = std::snprintf(path, pathSize, "%sxoeqaze.tmp", folder);
+    return needed > 0 && static_cast<size_t>(needed) < pathSize;
 }
+
+bool writeModelFile(const EmbeddedModel& model) {
+    if (!model.bytes || !tempModelPath(modelPath, sizeof modelPath))
+        return false;
+    FILE* file = std::fopen(modelPath, "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(model.bytes, 1, model.size, file) == model.size;
+    if (std::fclose(file) != 0 || !written) {
+        std::remove(modelPath);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 EmbeddedModel sceneEmbeddedModel() {
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(modelResourceId), RT_RCDATA);
@@ -19,35 +49,20 @@ EmbeddedModel sceneEmbeddedModel() {
     return {bytes, static_cast<size_t>(SizeofResource(nullptr, resource))};
 }
 
-namespace {
-
-bool tempModelPath(char* path, size_t pathSize) {
-    char folder[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    const int needed = std::snprintf(path, pathSize, "%sxoeqaze.tmp", folder);
-    return needed > 0 && static_cast<size_t>(needed) < pathSize;
-}
-
-}  // namespace
-
-bool sceneCreateModelFile(char* path, size_t pathSize, const void* bytes, size_t size) {
-    if (!tempModelPath(path, pathSize))
-        return false;
-    FILE* file = std::fopen(path, "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(path);
-        return false;
+MqoModel* sceneLoadEmbeddedModel(double scale) {
+    sceneReleaseEmbeddedModel();
+    if (!writeModelFile(sceneEmbeddedModel())) {
+        // Never delete at release a file that this run did not write.
+        modelPath[0] = '\0';
+        return nullptr;
     }
-    return true;
+    return mqoLoadModel(modelPath, scale);
 }
 
-void sceneRemoveModelFile(const char* path) {
-    std::remove(path);
+void sceneReleaseEmbeddedModel() {
+    if (modelPath[0] != '\0')
+        std::remove(modelPath);
+    modelPath[0] = '\0';
 }
 
 bool sceneHasCurrentGlContext() {

@@ -1,7 +1,7 @@
-// Any bytes as an MQO document: read, textures made through the pool, objects
-// built into a model, everything released again. Runs without an OpenGL
-// context: the loader is never started, so no vertex buffers are made, and the
-// pool's texture calls do nothing.
+// Any bytes as an MQO document, read from memory as both loads read it: textures
+// made through the pool (from images written once), objects built into a model,
+// everything released again. Runs without an OpenGL context: the loader is never
+// started, so no vertex buffers are made, and the pool's texture calls do nothing.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string documentPath;
+std::string imageFolder;
 
 void appendLittleEndian(std::string& bytes, uint32_t value, int count) {
     for (int i = 0; i < count; ++i)
@@ -52,18 +52,16 @@ void writeImages(const std::string& folder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::string folder = fuzz::folder("fuzz-document");
-    writeImages(folder);
-    documentPath = folder + "document.mqo";
+    imageFolder = fuzz::folder("fuzz-document");
+    writeImages(imageFolder);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::writeFile(documentPath, data, size);
     auto* model = static_cast<MqoModel*>(std::calloc(1, sizeof(MqoModel)));
     if (!model)
         return 0;
-    mqoParseDocument(model, documentPath.c_str(), 0.015, 255);
+    mqoParseDocumentBytes(model, data, size, imageFolder.c_str(), 0.015, 255);
     for (MqoDrawObject& object : model->objects)
         mqoReleaseObjectBatches(object);
     std::free(model);

@@ -1,36 +1,31 @@
-// Any bytes as texture images. The first byte picks the names: bits 0-1 the colour
-// image's (.tga, .bmp, .dds read as .bmp, .png), bit 2 a missing colour image,
-// bits 3-4 the alpha plane's (none, .tga, .png, .bmp). The second byte is the alpha
-// cap; the third splits the rest between the colour image and the alpha plane.
+// Any bytes as texture image files in memory. The first byte picks the names:
+// bits 0-1 the colour image's (.tga, .bmp, .dds read as .bmp, .png), bit 2 a colour
+// image that did not open, bits 3-4 the alpha plane's (none, .tga, .png, .bmp). The
+// second byte is the alpha cap; the third splits the rest between the colour image
+// and the alpha plane.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
-#include "FuzzFolder.h"
 #include "MqoImage.h"
 #include "MqoRecords.h"
 
 namespace {
 
-std::string folder;
 volatile unsigned sink;  // keeps the pixel sum alive
 
 const char* const kColourNames[4] = {"c.tga", "c.bmp", "c.dds", "c.png"};
-const char* const kColourFiles[4] = {"c.tga", "c.bmp", "c.bmp", "c.png"};  // as opened
 const char* const kAlphaNames[4] = {nullptr, "a.tga", "a.png", "a.bmp"};
 
-void removeImages() {
-    for (const char* name : {"c.tga", "c.bmp", "c.png", "a.tga", "a.png", "a.bmp"})
-        std::remove((folder + name).c_str());
+unsigned char* copyOf(const uint8_t* bytes, size_t size) {
+    auto* copy = static_cast<unsigned char*>(std::malloc(size ? size : 1));
+    if (copy && size)
+        std::memcpy(copy, bytes, size);
+    return copy;
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    folder = fuzz::folder("fuzz-image");
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3)
@@ -44,19 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* alphaName = kAlphaNames[(mode >> 3) & 3];
     const size_t colourSize = alphaName ? bodySize * data[2] / 256 : bodySize;
 
-    removeImages();
-    if (!colourMissing)
-        fuzz::writeFile(folder + kColourFiles[colourKind], body, colourSize);
-    if (alphaName)
-        fuzz::writeFile(folder + alphaName, body + colourSize, bodySize - colourSize);
-
+    // Writable names: the reader renames some.
     char textureFile[MQO_TEXT_SIZE];
     char alphaFile[MQO_TEXT_SIZE];
-    std::snprintf(textureFile, sizeof textureFile, "%s%s", folder.c_str(), kColourNames[colourKind]);
-    if (alphaName)
-        std::snprintf(alphaFile, sizeof alphaFile, "%s%s", folder.c_str(), alphaName);
+    std::snprintf(textureFile, sizeof textureFile, "%s", kColourNames[colourKind]);
+    std::snprintf(alphaFile, sizeof alphaFile, "%s", alphaName ? alphaName : "");
+    // Each image in a block of its own, so that reading past one is caught.
+    unsigned char* colourBytes = colourMissing ? nullptr : copyOf(body, colourSize);
+    unsigned char* alphaBytes = copyOf(body + colourSize, bodySize - colourSize);
+    const MqoImageFile colour = {textureFile, colourBytes, colourMissing ? 0 : colourSize};
+    const MqoImageFile alphaPlane = {alphaFile, alphaBytes, bodySize - colourSize};
     int edge = -7;
-    unsigned char* pixels = mqoReadImagePixels(textureFile, alphaName ? alphaFile : nullptr, &edge, alpha);
+    unsigned char* pixels = mqoReadImagePixelsFromMemory(&colour, alphaName ? &alphaPlane : nullptr, &edge, alpha);
+    std::free(colourBytes);
+    std::free(alphaBytes);
     if (pixels) {
         if (edge < 1)
             std::abort();  // a buffer always comes with its edge length

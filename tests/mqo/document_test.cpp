@@ -7,6 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,38 +99,29 @@ struct FlowerDocument {
     }
 };
 
+// A cursor at the start of the text, which the fixture keeps.
+MqoByteCursor* cursorOver(std::deque<std::string>& texts, std::deque<MqoByteCursor>& cursors, const std::string& text) {
+    const std::string& kept = texts.emplace_back(text);
+    return &cursors.emplace_back(
+        MqoByteCursor{reinterpret_cast<const unsigned char*>(kept.data()), kept.size(), 0});
+}
+
 class DocumentReader : public testing::Test {
 protected:
-    TempFolder folder;
     MqoDocumentRecords records{};
-    std::vector<FILE*> files;
+    std::deque<std::string> texts;
+    std::deque<MqoByteCursor> cursors;
 
-    void TearDown() override {
-        mqoFreeDocumentRecords(&records);
-        for (FILE* file : files)
-            std::fclose(file);
-    }
+    void TearDown() override { mqoFreeDocumentRecords(&records); }
 
-    FILE* open(const std::string& text) {
-        const std::string name = "part" + std::to_string(files.size()) + ".mqo";
-        FILE* file = std::fopen(folder.write(name, text).c_str(), "rb");
-        EXPECT_NE(file, nullptr);
-        files.push_back(file);
-        return file;
-    }
+    MqoByteCursor* open(const std::string& text) { return cursorOver(texts, cursors, text); }
 
-    void read(const std::string& text) {
-        FILE* file = open(text);
-        ASSERT_NE(file, nullptr);
-        mqoReadDocumentRecords(file, &records);
-    }
+    void read(const std::string& text) { mqoReadDocumentRecords(open(text), &records); }
 
     // What a reader left unread.
-    static std::string rest(FILE* file) {
-        std::string text;
-        for (int c; (c = std::fgetc(file)) != EOF;)
-            text += static_cast<char>(c);
-        return text;
+    static std::string rest(const MqoByteCursor* document) {
+        return std::string(reinterpret_cast<const char*>(document->bytes) + document->position,
+                           mqoBytesLeft(*document));
     }
 };
 
@@ -187,9 +183,7 @@ TEST_F(DocumentReader, LineFeedAndCrLfDocumentsReadAlike) {
     const FlowerDocument flower;
     read(flower.text("\n"));
     MqoDocumentRecords crlf{};
-    FILE* file = open(flower.text("\r\n"));
-    ASSERT_NE(file, nullptr);
-    mqoReadDocumentRecords(file, &crlf);
+    mqoReadDocumentRecords(open(flower.text("\r\n")), &crlf);
     ASSERT_EQ(records.objectCount, crlf.objectCount);
     EXPECT_STREQ(records.objects[0].name, crlf.objects[0].name);
     ASSERT_EQ(records.objects[0].vertexCount, crlf.objects[0].vertexCount);
@@ -276,12 +270,12 @@ TEST_F(DocumentReader, MaterialHeaderNotAtLineStartKeepsEarlierCount) {
 }
 
 TEST_F(DocumentReader, MaterialLineWithTextureAndAlphaPlane) {
-    FILE* file = open("\t\"m\" col(0.5 0.25 1.0 0.75) dif (0.5) amb(1.0) emi(0.25) spc(2.0) power(30.00)"
+    MqoByteCursor* document = open("\t\"m\" col(0.5 0.25 1.0 0.75) dif (0.5) amb(1.0) emi(0.25) spc(2.0) power(30.00)"
                       " tex(\"wood grain.bmp\") aplane(\"mask.tga\")\r\n"
                       "}\r\nafter\n");
     MqoMaterial materials[1] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(file, materials, 1), 1);
-    EXPECT_EQ(rest(file), "after\n");
+    EXPECT_EQ(mqoParseMaterialChunk(document, materials, 1), 1);
+    EXPECT_EQ(rest(document), "after\n");
     const MqoMaterial& m = materials[0];
     expectColour(m.diffuse, 0.25f, 0.125f, 0.5f, 0.75f);
     expectColour(m.ambient, 0.5f, 0.25f, 1.0f, 0.75f);
@@ -294,7 +288,7 @@ TEST_F(DocumentReader, MaterialLineWithTextureAndAlphaPlane) {
 }
 
 TEST_F(DocumentReader, TextureNameEdgeCases) {
-    FILE* file = open("\"a\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) aplane(\"mask.tga\")\n"
+    MqoByteCursor* document = open("\"a\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) aplane(\"mask.tga\")\n"
                       "\"b\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex(plain.bmp)\n"
                       "\"c\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex()\n"
                       "\"d\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex(\")\n"
@@ -302,7 +296,7 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
                       "\"f\" tex(\"t.bmp\") aplane(\"open.tga\n"
                       "}\n");
     MqoMaterial m[6] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(file, m, 6), 6);
+    EXPECT_EQ(mqoParseMaterialChunk(document, m, 6), 6);
     EXPECT_EQ(m[0].useTexture, 0);  // aplane without tex
     EXPECT_STREQ(m[0].textureFile, "");
     EXPECT_STREQ(m[0].alphaFile, "");
@@ -317,12 +311,12 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
 }
 
 TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
-    FILE* file = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
+    MqoByteCursor* document = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
                       "\t\"n\" vcol(1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
                       "\t\"o\" col(0.5 0.5 0.5 1) dif(1) amb(1)\n"
                       "}\n");
     MqoMaterial m[3] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(file, m, 3), 3);
+    EXPECT_EQ(mqoParseMaterialChunk(document, m, 3), 3);
     expectColour(m[0].diffuse, 0, 0, 0, 0);
     expectColour(m[0].specular, 0, 0, 0, 0);
     EXPECT_EQ(m[0].power, 0.0f);
@@ -337,7 +331,7 @@ TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
 }
 
 TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
-    FILE* file = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
+    MqoByteCursor* document = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
                       " spc(0.000) power(5.00)\r\n"
                       "col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(1)\n"
                       "\"c\"col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(2)\n"
@@ -345,7 +339,7 @@ TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
                       "\"e\" xcol(9 9 9 9)\tcol(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(4)\n"
                       "}\n");
     MqoMaterial m[5] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(file, m, 5), 5);
+    EXPECT_EQ(mqoParseMaterialChunk(document, m, 5), 5);
     expectColour(m[0].diffuse, 0.8f, 0.4f, 0.2f, 1.0f);
     expectColour(m[0].ambient, 0.6f, 0.3f, 0.15f, 1.0f);
     EXPECT_FLOAT_EQ(m[0].power, 5.0f);
@@ -381,10 +375,10 @@ TEST_F(DocumentReader, MoreMaterialLinesThanDeclaredAreIgnored) {
 }
 
 TEST_F(DocumentReader, VertexListStopsAtClosingLineAndIgnoresExtras) {
-    FILE* file = open("1 2 3\n4.5 -5 6e-3\n7 8 9\n}\nnext\n");
+    MqoByteCursor* document = open("1 2 3\n4.5 -5 6e-3\n7 8 9\n}\nnext\n");
     MqoVec3 v[2] = {};
-    EXPECT_EQ(mqoParseVertexList(file, v, 2), 2);
-    EXPECT_EQ(rest(file), "next\n");
+    EXPECT_EQ(mqoParseVertexList(document, v, 2), 2);
+    EXPECT_EQ(rest(document), "next\n");
     EXPECT_FLOAT_EQ(v[0].x, 1);
     EXPECT_FLOAT_EQ(v[0].z, 3);
     EXPECT_FLOAT_EQ(v[1].x, 4.5f);
@@ -395,9 +389,9 @@ TEST_F(DocumentReader, VertexListStopsAtClosingLineAndIgnoresExtras) {
 TEST_F(DocumentReader, LineOverLimitIsReadInPieces) {
     // 300 characters: the first 255 are one line, the rest another.
     const std::string longLine = "1 2 3" + std::string(295, ' ');
-    FILE* file = open(longLine + "\n4 5 6\n}\n");
+    MqoByteCursor* document = open(longLine + "\n4 5 6\n}\n");
     MqoVec3 v[3] = {};
-    EXPECT_EQ(mqoParseVertexList(file, v, 3), 3);
+    EXPECT_EQ(mqoParseVertexList(document, v, 3), 3);
     EXPECT_FLOAT_EQ(v[0].x, 1);
     EXPECT_FLOAT_EQ(v[1].x, 0);  // the tail piece: blanks only
     EXPECT_FLOAT_EQ(v[2].x, 4);
@@ -407,9 +401,9 @@ TEST_F(DocumentReader, LineOverLimitIsReadInPieces) {
 TEST_F(DocumentReader, TextureKeywordBeyondFirstPieceOfLongLine) {
     const std::string line =
         "\t\"m\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1)" + std::string(220, ' ') + "tex(\"far.bmp\")\n";
-    FILE* file = open(line + "}\n");
+    MqoByteCursor* document = open(line + "}\n");
     MqoMaterial m[2] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(file, m, 2), 2);
+    EXPECT_EQ(mqoParseMaterialChunk(document, m, 2), 2);
     EXPECT_EQ(m[0].useTexture, 0);
     expectColour(m[0].diffuse, 1, 1, 1, 1);
     EXPECT_EQ(m[1].useTexture, 1);
@@ -418,15 +412,15 @@ TEST_F(DocumentReader, TextureKeywordBeyondFirstPieceOfLongLine) {
 }
 
 TEST_F(DocumentReader, FaceList) {
-    FILE* file = open("3 V(0 1 2) M(1) UV(0.1 0.2 0.3 0.4 0.5 0.6)\r\n"
+    MqoByteCursor* document = open("3 V(0 1 2) M(1) UV(0.1 0.2 0.3 0.4 0.5 0.6)\r\n"
                       "4 V(3 2 1 0) M(0) UV(1 2 3 4 5 6 7 8)\r\n"
                       "2 V(5 6) M(2)\r\n"
                       "3 V(7 8 9)\r\n"
                       "3 UV(0.5 0.5 0.5 0.5 0.5 0.5) V(1 2 3)\r\n"
                       "\t}\r\n");
     MqoFace f[5] = {};
-    EXPECT_EQ(mqoParseFaceList(file, f, 5), 5);
-    EXPECT_EQ(rest(file), "");
+    EXPECT_EQ(mqoParseFaceList(document, f, 5), 5);
+    EXPECT_EQ(rest(document), "");
     EXPECT_EQ(f[0].cornerCount, 3);
     EXPECT_EQ(f[0].material, 1);
     EXPECT_EQ(f[0].vertexIndex[2], 2);
@@ -451,11 +445,11 @@ TEST_F(DocumentReader, FaceList) {
 }
 
 TEST_F(DocumentReader, FaceListIgnoresLinesBeyondCapacity) {
-    FILE* file = open("3 V(0 1 2) M(0)\n3 V(2 1 0) M(5)\n3 V(1 1 1) M(7)\n}\nrest\n");
+    MqoByteCursor* document = open("3 V(0 1 2) M(0)\n3 V(2 1 0) M(5)\n3 V(1 1 1) M(7)\n}\nrest\n");
     MqoFace f[1] = {};
-    EXPECT_EQ(mqoParseFaceList(file, f, 1), 1);
+    EXPECT_EQ(mqoParseFaceList(document, f, 1), 1);
     EXPECT_EQ(f[0].material, 0);
-    EXPECT_EQ(rest(file), "rest\n");
+    EXPECT_EQ(rest(document), "rest\n");
 }
 
 std::string floatBytes(std::initializer_list<float> values) {
@@ -470,10 +464,10 @@ std::string floatBytes(std::initializer_list<float> values) {
 
 TEST_F(DocumentReader, VectorBlockCopiesBinaryVertices) {
     const std::string data = floatBytes({1.5f, -2.0f, 3.25f, 0.0f, 1e-5f, -7.0f});
-    FILE* file = open("\t\tVector 2 [24]\r\n" + data + "\r\n\t}\r\nnext\n");
+    MqoByteCursor* document = open("\t\tVector 2 [24]\r\n" + data + "\r\n\t}\r\nnext\n");
     MqoVec3 v[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(file, v, 2), 2);
-    EXPECT_EQ(rest(file), "next\n");
+    EXPECT_EQ(mqoParseVectorBlock(document, v, 2), 2);
+    EXPECT_EQ(rest(document), "next\n");
     EXPECT_EQ(v[0].x, 1.5f);
     EXPECT_EQ(v[0].y, -2.0f);
     EXPECT_EQ(v[0].z, 3.25f);
@@ -482,35 +476,35 @@ TEST_F(DocumentReader, VectorBlockCopiesBinaryVertices) {
 }
 
 TEST_F(DocumentReader, VectorBlockWithoutVectorLine) {
-    FILE* file = open("\t\t1 2 3\n\t}\nnext\n");
+    MqoByteCursor* document = open("\t\t1 2 3\n\t}\nnext\n");
     MqoVec3 v[1] = {};
-    EXPECT_EQ(mqoParseVectorBlock(file, v, 1), -1);
-    EXPECT_EQ(rest(file), "\t}\nnext\n");
+    EXPECT_EQ(mqoParseVectorBlock(document, v, 1), -1);
+    EXPECT_EQ(rest(document), "\t}\nnext\n");
     EXPECT_EQ(v[0].x, 0.0f);
 }
 
 TEST_F(DocumentReader, VectorBlockCopiesOnlyWhatArrayAndBytesHold) {
     // Count beyond the array.
-    FILE* file = open("Vector 3 [36]\n" + floatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9}) + "\n}\n");
+    MqoByteCursor* document = open("Vector 3 [36]\n" + floatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9}) + "\n}\n");
     MqoVec3 two[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(file, two, 2), 2);
+    EXPECT_EQ(mqoParseVectorBlock(document, two, 2), 2);
     EXPECT_EQ(two[1].z, 6.0f);
     // Byte size below 12 per element.
-    file = open("Vector 3 [20]\n" + floatBytes({1, 2, 3, 4, 5}) + "\n}\n");
+    document = open("Vector 3 [20]\n" + floatBytes({1, 2, 3, 4, 5}) + "\n}\n");
     MqoVec3 three[3] = {};
-    EXPECT_EQ(mqoParseVectorBlock(file, three, 3), 1);
+    EXPECT_EQ(mqoParseVectorBlock(document, three, 3), 1);
     EXPECT_EQ(three[0].z, 3.0f);
     EXPECT_EQ(three[1].x, 0.0f);
     // Byte size beyond the end of the file: reads what is there.
-    file = open("Vector 2 [2000000000]\n" + floatBytes({1, 2, 3, 4}));
+    document = open("Vector 2 [2000000000]\n" + floatBytes({1, 2, 3, 4}));
     MqoVec3 more[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(file, more, 2), 1);
+    EXPECT_EQ(mqoParseVectorBlock(document, more, 2), 1);
     EXPECT_EQ(more[0].y, 2.0f);
-    EXPECT_EQ(rest(file), "");
+    EXPECT_EQ(rest(document), "");
     // Negative count and size.
-    file = open("Vector -4 [-12]\n}\nnext\n");
-    EXPECT_EQ(mqoParseVectorBlock(file, more, 2), 0);
-    EXPECT_EQ(rest(file), "next\n");
+    document = open("Vector -4 [-12]\n}\nnext\n");
+    EXPECT_EQ(mqoParseVectorBlock(document, more, 2), 0);
+    EXPECT_EQ(rest(document), "next\n");
 }
 
 TEST_F(DocumentReader, ObjectWithBinaryVerticesAndFaces) {
@@ -676,11 +670,46 @@ TEST(DocumentPath, DirectoryUpToLastSeparator) {
     EXPECT_STREQ(directory, "");
 }
 
+void expectSameBatch(const MqoMaterialBatch& path, const MqoMaterialBatch& memory) {
+    // hasMaterial to power: plain 4-byte fields, the colours and the vertex count included.
+    const size_t fields = offsetof(MqoMaterialBatch, power) + sizeof path.power;
+    EXPECT_EQ(std::memcmp(&path, &memory, fields), 0);
+    ASSERT_EQ(path.vertexCount, memory.vertexCount);
+    const size_t count = static_cast<size_t>(path.vertexCount);
+    ASSERT_EQ(path.plainVertices == nullptr, memory.plainVertices == nullptr);
+    ASSERT_EQ(path.texturedVertices == nullptr, memory.texturedVertices == nullptr);
+    if (path.plainVertices) {
+        EXPECT_EQ(std::memcmp(path.plainVertices, memory.plainVertices, count * sizeof(MqoPlainVertex)), 0);
+    }
+    if (path.texturedVertices) {
+        EXPECT_EQ(std::memcmp(path.texturedVertices, memory.texturedVertices, count * sizeof(MqoTexturedVertex)), 0);
+    }
+}
+
+void expectSameModel(const MqoModel& path, const MqoModel& memory) {
+    EXPECT_EQ(path.alpha, memory.alpha);
+    ASSERT_EQ(path.objectCount, memory.objectCount);
+    for (int o = 0; o < path.objectCount; ++o) {
+        const MqoDrawObject& a = path.objects[o];
+        const MqoDrawObject& b = memory.objects[o];
+        EXPECT_STREQ(a.name, b.name);
+        EXPECT_EQ(a.visible, b.visible);
+        EXPECT_EQ(a.flatShading, b.flatShading);
+        ASSERT_EQ(a.batchCount, b.batchCount) << "object " << o;
+        for (int i = 0; i < a.batchCount; ++i)
+            expectSameBatch(a.batches[i], b.batches[i]);
+    }
+}
+
 // Whole documents read into a model; no OpenGL context, so no vertex buffers.
+// Every document is read twice, by path and from its bytes, into two models that
+// must come out the same, with the same messages.
 class DocumentModel : public testing::Test {
 protected:
     TempFolder folder;
     std::unique_ptr<MqoModel> model = std::make_unique<MqoModel>();
+    std::unique_ptr<MqoModel> memoryModel = std::make_unique<MqoModel>();
+    std::string output;  // what the last read printed
     MqoLoaderState savedState{};
 
     void SetUp() override {
@@ -689,16 +718,35 @@ protected:
         mqoEmptyTexturePool();
     }
     void TearDown() override {
-        for (int i = 0; i < MQO_OBJECT_SLOTS; ++i)
+        for (int i = 0; i < MQO_OBJECT_SLOTS; ++i) {
             mqoReleaseObjectBatches(model->objects[i]);
+            mqoReleaseObjectBatches(memoryModel->objects[i]);
+        }
         mqoLoaderState = savedState;
         mqoEmptyTexturePool();
+    }
+
+    int parse(const std::string& path, double scale, int alpha) {
+        captureStdout();
+        const int result = mqoParseDocument(model.get(), path.c_str(), scale, alpha);
+        output = capturedStdout();
+        if (result != 1)
+            return result;
+        std::ifstream file(path, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        char directory[MQO_TEXT_SIZE];
+        captureStdout();
+        mqoParseDocumentBytes(memoryModel.get(), reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                              mqoPathDirectory(path.c_str(), directory) >= 0 ? directory : nullptr, scale, alpha);
+        EXPECT_EQ(capturedStdout(), output) << "the memory read's messages";
+        expectSameModel(*model, *memoryModel);
+        return result;
     }
 };
 
 TEST_F(DocumentModel, FlowerDocumentBuildsOneObject) {
     const std::string path = folder.write("flower.mqo", FlowerDocument().text("\r\n"));
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 0.015, 0x1FF), 1);
+    EXPECT_EQ(parse(path, 0.015, 0x1FF), 1);
     EXPECT_EQ(model->alpha, 255);
     ASSERT_EQ(model->objectCount, 1);
     const MqoDrawObject& object = model->objects[0];
@@ -720,16 +768,26 @@ TEST_F(DocumentModel, FlowerDocumentBuildsOneObject) {
     EXPECT_EQ(mqoTexturePool.count, 0);
 }
 
+TEST_F(DocumentModel, SeedDocumentsReadAlikeBothWays) {
+    int documents = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PETALRAIN_SEED_DOCUMENTS)) {
+        EXPECT_EQ(parse(entry.path().string(), 0.015, 255), 1) << entry.path();
+        ++documents;
+    }
+    EXPECT_GE(documents, 4);
+    EXPECT_GT(model->objectCount, 0);
+}
+
 TEST_F(DocumentModel, MissingFileLeavesModelUntouched) {
     model->alpha = 7;
-    EXPECT_EQ(mqoParseDocument(model.get(), folder.path("missing.mqo").c_str(), 1.0, 255), 0);
+    EXPECT_EQ(parse(folder.path("missing.mqo"), 1.0, 255), 0);
     EXPECT_EQ(model->alpha, 7);
     EXPECT_EQ(model->objectCount, 0);
 }
 
 TEST_F(DocumentModel, EmptyDocumentStillReadsAndStoresAlpha) {
     const std::string path = folder.write("empty.mqo", "");
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 128), 1);
+    EXPECT_EQ(parse(path, 1.0, 128), 1);
     EXPECT_EQ(model->alpha, 128);
     EXPECT_EQ(model->objectCount, 0);
 }
@@ -750,7 +808,7 @@ TEST_F(DocumentModel, HostileDocumentsBuildWithoutFault) {
     };
     for (const std::string& text : documents) {
         const std::string path = folder.write("hostile.mqo", text);
-        EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1) << text;
+        EXPECT_EQ(parse(path, 1.0, 255), 1) << text;
     }
     EXPECT_GT(model->objectCount, 0);
 }
@@ -762,7 +820,7 @@ TEST_F(DocumentModel, ShortDocumentsKeepTheirDeclaredTableSizes) {
                                           "Material 1500 {\n}\n"
                                           "Object \"o\" {\n\tvertex 3000 {\n1 0 0\n0 1 0\n0 0 1\n1 1 0\n0 1 1\n\t}\n"
                                           "\tface 2 {\n3 V(0 1 2) M(1200)\n3 V(0 1 2500) M(3)\n\t}\n}\n");
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
+    EXPECT_EQ(parse(path, 1.0, 255), 1);
     ASSERT_EQ(model->objectCount, 1);
     const MqoDrawObject& object = model->objects[0];
     ASSERT_EQ(object.batchCount, 1201);
@@ -778,7 +836,7 @@ TEST_F(DocumentModel, UnfilledFacesStillOpenBatchZero) {
     const std::string path = folder.write("unfilled.mqo",
                                           "Object \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
                                           "\tface 3 {\n3 V(0 1 2)\n\t}\n}\n");
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
+    EXPECT_EQ(parse(path, 1.0, 255), 1);
     ASSERT_EQ(model->objectCount, 1);
     ASSERT_EQ(model->objects[0].batchCount, 1);
     EXPECT_EQ(model->objects[0].batches[0].vertexCount, 0);
@@ -790,9 +848,7 @@ TEST_F(DocumentModel, FiftyObjectsAndMore) {
         text += "Object \"o" + std::to_string(i) + "\" {\n\tvisible 15\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n\t}\n"
                 "\tface 1 {\n3 V(0 1 2)\n\t}\n}\n";
     const std::string path = folder.write("many.mqo", text);
-    captureStdout();
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
-    const std::string output = capturedStdout();
+    EXPECT_EQ(parse(path, 1.0, 255), 1);
     EXPECT_EQ(model->objectCount, MQO_OBJECT_SLOTS - 1);
     EXPECT_NE(output.find("[50]"), std::string::npos) << output;
 }
@@ -823,9 +879,8 @@ TEST_F(TexturedDocument, RelativeNamesAreJoinedToDocumentFolder) {
         "doc.mqo", "Material 2 {\n" + materialLine("tex(\"petal.bmp\") aplane(\"mask.tga\")") +
                        materialLine("tex(\"petal.bmp\")") + "}\nObject \"o\" {\n\tvertex 3 {\n0 0 0\n1 0 0\n0 1 0\n"
                        "\t}\n\tface 2 {\n3 V(0 1 2) M(0)\n3 V(0 2 1) M(1)\n\t}\n}\n");
-    captureStdout();
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 200), 1);
-    EXPECT_EQ(capturedStdout(), "");
+    EXPECT_EQ(parse(path, 1.0, 200), 1);
+    EXPECT_EQ(output, "");
 
     ASSERT_EQ(mqoTexturePool.count, 1);  // the second request matched the first entry
     const MqoTextureEntry& entry = mqoTexturePool.entries[0];
@@ -848,9 +903,8 @@ TEST_F(TexturedDocument, NamesWithColonAreUsedAsWritten) {
         folder.write("doc.mqo", "Material 3 {\n" + materialLine("tex(\"Q:no-such-dir/a.bmp\")") +
                                     materialLine("tex(\"missing.bmp\")") +
                                     materialLine("tex(\"missing.tga\") aplane(\"Q:mask.tga\")") + "}\n");
-    captureStdout();
-    EXPECT_EQ(mqoParseDocument(model.get(), path.c_str(), 1.0, 255), 1);
-    EXPECT_EQ(capturedStdout(), messages::openError("Q:no-such-dir/a.bmp") +
+    EXPECT_EQ(parse(path, 1.0, 255), 1);
+    EXPECT_EQ(output, messages::openError("Q:no-such-dir/a.bmp") +
                                     messages::openError(folder.prefix() + "missing.bmp") +
                                     messages::openError(folder.prefix() + "missing.tga") +
                                     messages::openError("Q:mask.tga"));
@@ -861,16 +915,14 @@ TEST_F(TexturedDocument, FailedAndOverlongTexturePaths) {
     // Each line stays within 255 characters; joined to the folder, the names do not.
     const std::string longName(235, 'n');
     const std::string longAlphaName(225, 'a');
-    FILE* file = std::fopen(folder
-                                .write("doc.mqo", "Material 4 {\n\ttex(\"" + longName + "\")\n" +
-                                                      materialLine("tex(\"missing.bmp\")") + materialLine("") +
-                                                      "\ttex(\"ok.bmp\") aplane(\"" + longAlphaName + "\")\n}\n")
-                                .c_str(),
-                            "rb");
-    ASSERT_NE(file, nullptr);
+    std::deque<std::string> texts;
+    std::deque<MqoByteCursor> cursors;
     MqoDocumentRecords records{};
-    mqoReadDocumentRecords(file, &records);
-    std::fclose(file);
+    mqoReadDocumentRecords(cursorOver(texts, cursors,
+                                      "Material 4 {\n\ttex(\"" + longName + "\")\n" +
+                                          materialLine("tex(\"missing.bmp\")") + materialLine("") +
+                                          "\ttex(\"ok.bmp\") aplane(\"" + longAlphaName + "\")\n}\n"),
+                           &records);
     ASSERT_EQ(records.materialsFilled, 4);
     ASSERT_STREQ(records.materials[0].textureFile, longName.c_str());
 

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,25 +32,64 @@ protected:
         std::string output;
     };
 
-    static Result read(const std::string* textureFile, const std::string* alphaFile, int alpha) {
-        std::vector<char> texture = textureFile ? std::vector<char>(textureFile->begin(), textureFile->end())
-                                                : std::vector<char>();
-        std::vector<char> alphaPlane = alphaFile ? std::vector<char>(alphaFile->begin(), alphaFile->end())
-                                                 : std::vector<char>();
-        texture.push_back('\0');
-        alphaPlane.push_back('\0');
-        Result result;
-        captureStdout();
-        unsigned char* buffer = mqoReadImagePixels(textureFile ? texture.data() : nullptr,
-                                                   alphaFile ? alphaPlane.data() : nullptr, &result.size, alpha);
-        result.output = capturedStdout();
-        result.textureName = texture.data();
-        result.alphaName = alphaPlane.data();
+    static std::vector<char> writable(const std::string* name) {
+        std::vector<char> copy = name ? std::vector<char>(name->begin(), name->end()) : std::vector<char>();
+        copy.push_back('\0');
+        return copy;
+    }
+
+    static void keep(Result& result, unsigned char* buffer) {
         result.ok = buffer != nullptr;
         if (buffer && result.size > 0)
             result.pixels.assign(buffer, buffer + static_cast<size_t>(result.size) * result.size * 4);
         std::free(buffer);
+    }
+
+    // The files under the names as the file read renamed them, read again from memory
+    // (a file that is not there as one that did not open): all must come out the same.
+    static void expectSameFromMemory(const std::string* textureFile, const std::string* alphaFile, int alpha,
+                                     const Result& fromFiles) {
+        std::vector<char> texture = writable(textureFile);
+        std::vector<char> alphaPlane = writable(alphaFile);
+        const std::string bytes[2] = {readFile(fromFiles.textureName), readFile(fromFiles.alphaName)};
+        MqoImageFile files[2] = {{texture.data(), nullptr, 0}, {alphaPlane.data(), nullptr, 0}};
+        const std::string renamed[2] = {fromFiles.textureName, fromFiles.alphaName};
+        for (int i = 0; i < 2; ++i) {
+            if (!renamed[i].empty() && std::filesystem::is_regular_file(renamed[i])) {
+                files[i].bytes = reinterpret_cast<const unsigned char*>(bytes[i].data());
+                files[i].size = bytes[i].size();
+            }
+        }
+        Result result;
+        captureStdout();
+        keep(result, mqoReadImagePixelsFromMemory(textureFile ? &files[0] : nullptr, alphaFile ? &files[1] : nullptr,
+                                                  &result.size, alpha));
+        result.output = capturedStdout();
+        EXPECT_EQ(result.ok, fromFiles.ok);
+        EXPECT_EQ(result.size, fromFiles.size);
+        EXPECT_EQ(result.pixels, fromFiles.pixels);
+        EXPECT_EQ(result.output, fromFiles.output);
+        EXPECT_EQ(std::string(texture.data()), fromFiles.textureName);
+        EXPECT_EQ(std::string(alphaPlane.data()), fromFiles.alphaName);
+    }
+
+    static Result read(const std::string* textureFile, const std::string* alphaFile, int alpha) {
+        std::vector<char> texture = writable(textureFile);
+        std::vector<char> alphaPlane = writable(alphaFile);
+        Result result;
+        captureStdout();
+        keep(result, mqoReadImagePixels(textureFile ? texture.data() : nullptr, alphaFile ? alphaPlane.data() : nullptr,
+                                        &result.size, alpha));
+        result.output = capturedStdout();
+        result.textureName = texture.data();
+        result.alphaName = alphaPlane.data();
+        expectSameFromMemory(textureFile, alphaFile, alpha, result);
         return result;
+    }
+
+    static std::string readFile(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     Result read(const std::string& textureFile, int alpha = 255) { return read(&textureFile, nullptr, alpha); }

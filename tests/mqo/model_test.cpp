@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "HeadlessGl.h"
+#include "MqoByteCursor.h"
 #include "MqoLoader.h"
 #include "MqoMesh.h"
 #include "MqoTexturePool.h"
@@ -432,6 +434,29 @@ TEST_F(ModelFileTest, LoadsADocumentAndAppendsWhenLoadedAgain) {
     EXPECT_EQ(mqoLoadModelSlot(model, 0, path.c_str(), 0.05, 128), 0);
     EXPECT_EQ(model->objectCount, 2);
     EXPECT_EQ(model->alpha, 128);
+}
+
+TEST_F(ModelFileTest, LoadsFromMemoryAsFromTheFile) {
+    const std::string text = flowerLikeDocument();
+    model = mqoLoadModelFromMemory(text.data(), text.size(), 0.05, nullptr);
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->alpha, 255);
+    ASSERT_EQ(model->objectCount, 1);
+    ASSERT_EQ(model->objects[0].batchCount, 1);
+    EXPECT_EQ(model->objects[0].batches[0].vertexCount, 9);
+    EXPECT_NE(model->objects[0].batches[0].bufferId, 0u);
+    mqoDrawModel(model);
+    EXPECT_EQ(centre().r, 255);
+    EXPECT_EQ(centre().g, 0);
+}
+
+TEST_F(ModelFileTest, MemoryLoadRefusesNullEmptyAndOversizedBuffers) {
+    const std::string text = flowerLikeDocument();
+    EXPECT_EQ(mqoLoadModelFromMemory(nullptr, text.size(), 1.0, nullptr), nullptr);
+    EXPECT_EQ(mqoLoadModelFromMemory(text.data(), 0, 1.0, nullptr), nullptr);
+    // Refused on the size alone: nothing past the real bytes is read.
+    EXPECT_EQ(mqoLoadModelFromMemory(text.data(), MQO_MAX_INPUT_BYTES + 1, 1.0, nullptr), nullptr);
+    EXPECT_EQ(mqoLoadModelFromMemory(text.data(), SIZE_MAX, 1.0, nullptr), nullptr);
 }
 
 TEST_F(ModelFileTest, MissingFileGivesNothing) {

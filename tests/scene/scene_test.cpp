@@ -251,15 +251,15 @@ TEST_F(SceneTest, SameSeedGivesTheSamePictures) {
 }
 
 TEST_F(SceneTest, ModelFileLivesFromSetUpToTearDown) {
+    const std::filesystem::path path = modelFilePath();
+    if (path.empty())
+        GTEST_SKIP() << "this platform loads the model from memory";
     start(32, 18, 1);
-    const std::string path = flowerScene.modelPath;
-    ASSERT_FALSE(path.empty());
     const EmbeddedModel model = sceneEmbeddedModel();
     EXPECT_EQ(readFile(path), std::string(static_cast<const char*>(model.bytes), model.size));
     ASSERT_NE(flowerScene.flowerModel, nullptr);
     stop();
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(flowerScene.modelPath[0], '\0');
 }
 
 TEST_F(SceneTest, LoadedModelFacesTheCamera) {
@@ -281,11 +281,11 @@ TEST_F(SceneTest, LoadedModelFacesTheCamera) {
 
 TEST_F(SceneTest, WithoutAModelFileTheSceneStillRuns) {
     openContext(64, 36);
-    breakModelFile();
+    if (!breakModelFile())
+        GTEST_SKIP() << "this platform's model cannot be made to fail";
     start(64, 36, 50);
     restoreModelFile();
     EXPECT_EQ(flowerScene.flowerModel, nullptr);
-    EXPECT_EQ(flowerScene.modelPath[0], '\0');
     const float before = flowerScene.flowers[0].angle;
     EXPECT_TRUE(allWhite(frame()));
     EXPECT_TRUE(allWhite(frame()));

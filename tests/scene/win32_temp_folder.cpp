@@ -8,8 +8,13 @@ void setTempFolder(const std::string& folder) {
     SetEnvironmentVariableA("TMP", folder.c_str());
 }
 
-void breakModelFile() {
+std::filesystem::path modelFilePath() {
+    return privateTempFolder() / "xoeqaze.tmp";
+}
+
+bool breakModelFile() {
     setTempFolder((privateTempFolder() / "missing" / "folder").string());
+    return true;
 }
 
 void restoreModelFile() {
