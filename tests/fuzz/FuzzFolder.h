@@ -1,4 +1,4 @@
-// A private folder for the files a fuzz target writes, removed when the process exits.
+// A private folder for the files a fuzz target writes once, removed when the process exits.
 #pragma once
 
 #include <unistd.h>
@@ -15,21 +15,12 @@ inline std::filesystem::path& folderPath() {
     return path;
 }
 
-// A file system in memory where there is one: on a disk one, rewriting a truncated
-// file for every input starts a disk write that costs more than the whole load.
-inline std::filesystem::path scratchRoot() {
-    const char* memory = "/dev/shm";
-    std::error_code ignored;
-    if (std::filesystem::is_directory(memory, ignored) && access(memory, W_OK) == 0)
-        return memory;
-    return std::filesystem::temp_directory_path();
-}
-
 // Creates the folder once; returns it with a trailing separator.
 inline std::string folder(const char* target) {
     std::filesystem::path& path = folderPath();
     if (path.empty()) {
-        path = scratchRoot() / (std::string("petalrain-") + target + "-" + std::to_string(getpid()));
+        path = std::filesystem::temp_directory_path() /
+               (std::string("petalrain-") + target + "-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         std::atexit([] {
             std::error_code ignored;
