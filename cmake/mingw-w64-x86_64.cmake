@@ -10,5 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
-# Self-contained executables: Wine's prefix holds no MinGW runtime DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Self-contained executables: Wine's prefix holds no MinGW runtime DLLs. No link time in the
+# PE header, so that one commit always gives the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+# Shipped stripped, as the Debian package's program is.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
