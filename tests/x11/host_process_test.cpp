@@ -18,9 +18,7 @@
 
 #include "FlowerScene.h"
 #include "HeadlessGl.h"
-#include "SaverGeometry.h"
-#include "SaverSettings.h"
-#include "SceneSeed.h"
+#include "SceneStart.h"
 
 namespace {
 
@@ -204,23 +202,12 @@ TEST_F(HostProcessTest, OwnWindowEndsOnEscape) {
 constexpr uint32_t comparedSeed = 20261209;
 
 // The host adds nothing to the scene's frames: after the same frames, the window shows
-// what the headless context draws for the same seed and size.
-TEST_F(HostProcessTest, FramesMatchTheHeadlessRenderer) {
+// what the headless context draws for the same seed and size. The frame-rate display
+// shows text on its dark box in the bottom left and leaves the rest of every frame as it was.
+TEST_F(HostProcessTest, FramesMatchTheHeadlessRendererWithAndWithoutTheFrameRate) {
     constexpr int width = 320, height = 180, frames = 5;
-    const Window window = createWindow(width, height);
-    ASSERT_EQ(exitCode(start({"--window-id", std::to_string(window), "--seed", std::to_string(comparedSeed),
-                              "--count", "2000", "--size", "150", "--frames", std::to_string(frames)}),
-                       20.0),
-              0)
-        << errorText();
-    XImage* shown = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
-    ASSERT_NE(shown, nullptr);
-
     ASSERT_TRUE(headlessGlOpen(width, height));
-    saverGeometry = {0, 0, width, height};
-    saverSettings = {2000, 150, 1};
-    sceneSetFixedSeed(comparedSeed);
-    sceneInit();
+    sceneStart({width, height, 2000, 150, true, comparedSeed, SceneRenderer::Automatic});
     for (int i = 0; i < frames; ++i)
         sceneRenderFrame();
     std::vector<uint8_t> rgba(width * height * 4);
@@ -228,16 +215,40 @@ TEST_F(HostProcessTest, FramesMatchTheHeadlessRenderer) {
     sceneRelease();
     headlessGlClose();
 
-    EXPECT_TRUE(showsFlowers(display, window)) << "a picture worth comparing";
-    int different = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* drawn = &rgba[((height - 1 - y) * width + x) * 4];
-            const unsigned long expected = drawn[0] << 16 | drawn[1] << 8 | drawn[2];
-            different += XGetPixel(shown, x, y) != expected;
+    // The box at this size: 11 characters of 6 pixels and two lines, 4 pixels from the corner.
+    const auto inBox = [](int x, int y) { return x >= 4 && x < 73 && y >= height - 25 && y < height - 4; };
+    for (const bool fps : {false, true}) {
+        const Window window = createWindow(width, height);
+        std::vector<std::string> options{"--window-id", std::to_string(window), "--seed", std::to_string(comparedSeed),
+                                         "--count",     "2000",                 "--size", "150",
+                                         "--frames",    std::to_string(frames)};
+        if (fps)
+            options.push_back("-fps");
+        ASSERT_EQ(exitCode(start(options), 20.0), 0) << errorText();
+        XImage* shown = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(showsFlowers(display, window)) << "a picture worth comparing";
+        int different = 0, light = 0, dark = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* drawn = &rgba[((height - 1 - y) * width + x) * 4];
+                const unsigned long expected = drawn[0] << 16 | drawn[1] << 8 | drawn[2];
+                const unsigned long pixel = XGetPixel(shown, x, y);
+                if (!fps || !inBox(x, y)) {
+                    different += pixel != expected;
+                    continue;
+                }
+                light += pixel == 0xffffff;
+                dark += (pixel >> 16 & 255) < 100 && (pixel >> 8 & 255) < 100 && (pixel & 255) < 100;
+            }
+        XDestroyImage(shown);
+        XDestroyWindow(display, window);
+        EXPECT_EQ(different, 0) << "pixels that differ from the headless frame" << (fps ? ", frame rate shown" : "");
+        if (fps) {
+            EXPECT_GT(light, 60) << "the text's pixels";
+            EXPECT_GT(dark, 600) << "the box behind it";
         }
-    XDestroyImage(shown);
-    EXPECT_EQ(different, 0) << "pixels that differ from the headless frame";
+    }
 }
 
 }  // namespace

@@ -1,246 +1,124 @@
-// Frame cost of the real scene against an ideal reference that draws the same flowers
-// with one instanced call. The 1x1 target leaves almost no pixels to fill, so it shows
-// the CPU's share: the calls and the driver's work per flower.
-#define GL_GLEXT_PROTOTYPES 1
+// Frame cost of the scene's two frame paths, fixed-function against instanced, on Mesa's
+// llvmpipe and again under GALLIUM_NOOP=1, which does all of the API's work but renders
+// nothing: a stand-in for the CPU side of a machine with a GPU. The 1x1 target leaves
+// almost no pixels to fill, so it shows the CPU's share on llvmpipe too.
 #include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "FlowerScene.h"
-#include "FlowerSceneState.h"
 #include "HeadlessGl.h"
-#include "SaverGeometry.h"
-#include "SaverSettings.h"
-#include "SceneSeed.h"
+#include "SceneStart.h"
 
 namespace {
 
-uint32_t benchSeed() {
-    return 20240401u;
-}
+constexpr uint32_t benchSeed = 20240401u;
 
-struct Size {
+struct Target {
     int width;
     int height;
+    SceneRenderer renderer;
 };
 
-const Size fullHd = {1920, 1080};
-const Size onePixel = {1, 1};
-
-bool startScene(Size size, int flowers) {
-    if (!headlessGlOpen(size.width, size.height))
-        return false;
-    saverGeometry = {0, 0, size.width, size.height};
-    saverSettings = {static_cast<int16_t>(flowers), 100, 1};
-    sceneSetSeedSource(benchSeed);
-    sceneInit();
-    return flowerScene.flowerModel != nullptr;
-}
-
-void stopScene() {
-    sceneRelease();
-    headlessGlClose();
-}
-
-const char vertexShader[] = R"(#version 330 core
-layout(location = 0) in vec2 corner;
-layout(location = 1) in vec4 placement;  // x, y, z, angle in degrees
-layout(location = 2) in vec4 tint;       // red, green, blue, size factor
-uniform mat4 camera;
-out vec3 colour;
-void main() {
-    float turn = radians(placement.w);
-    vec2 p = tint.w * corner;
-    vec2 turned = vec2(cos(turn) * p.x - sin(turn) * p.y, sin(turn) * p.x + cos(turn) * p.y);
-    gl_Position = camera * vec4(turned + placement.xy, placement.z, 1.0);
-    colour = tint.rgb;
-}
-)";
-
-const char fragmentShader[] = R"(#version 330 core
-in vec3 colour;
-out vec4 fragColour;
-void main() { fragColour = vec4(colour, 1.0); }
-)";
-
-GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    return shader;
-}
-
-// The same flowers, moved by the same step, drawn with all transforms on the GPU.
-class IdealPath {
-public:
-    IdealPath() {
-        const MqoMaterialBatch& batch = flowerScene.flowerModel->objects[0].batches[0];
-        vertexCount = batch.vertexCount;
-        std::vector<float> corners;
-        for (int i = 0; i < vertexCount; ++i) {
-            corners.push_back(batch.plainVertices[i].position[0]);
-            corners.push_back(batch.plainVertices[i].position[1]);
-        }
-        program = glCreateProgram();
-        glAttachShader(program, compile(GL_VERTEX_SHADER, vertexShader));
-        glAttachShader(program, compile(GL_FRAGMENT_SHADER, fragmentShader));
-        glLinkProgram(program);
-
-        glGenVertexArrays(1, &vertexArray);
-        glBindVertexArray(vertexArray);
-        glGenBuffers(2, buffers);
-        glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(float)), corners.data(),
-                     GL_STATIC_DRAW);
-        glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-        glEnableVertexAttribArray(0);
-
-        instances.resize(static_cast<size_t>(flowerScene.flowerCount) * 8);
-        glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)), nullptr,
-                     GL_STREAM_DRAW);
-        for (GLuint attribute = 1; attribute <= 2; ++attribute) {
-            glVertexAttribPointer(attribute, 4, GL_FLOAT, GL_FALSE, 8 * sizeof(float),
-                                  reinterpret_cast<const void*>((attribute - 1) * 4 * sizeof(float)));
-            glVertexAttribDivisor(attribute, 1);
-            glEnableVertexAttribArray(attribute);
-        }
-        glBindVertexArray(0);
-
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(flowerScene.fovY, static_cast<double>(saverGeometry.width) / saverGeometry.height,
-                       flowerScene.nearPlane, flowerScene.farPlane);
-        gluLookAt(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0);
-        GLfloat camera[16];
-        glGetFloatv(GL_PROJECTION_MATRIX, camera);
-        glUseProgram(program);
-        glUniformMatrix4fv(glGetUniformLocation(program, "camera"), 1, GL_FALSE, camera);
-        glUseProgram(0);
-    }
-
-    ~IdealPath() {
-        glDeleteBuffers(2, buffers);
-        glDeleteVertexArrays(1, &vertexArray);
-        glDeleteProgram(program);
-    }
-
-    void drawFrame() {
-        glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const float size = static_cast<float>(saverSettings.hanaRate / 100.0);
-        float* out = instances.data();
-        for (int32_t i = 0; i < flowerScene.flowerCount; ++i) {
-            Flower& flower = flowerScene.flowers[i];
-            advanceFlower(flower);
-            *out++ = flower.x;
-            *out++ = flower.y;
-            *out++ = flower.depth * flowerScene.depthScale;
-            *out++ = flower.angle;
-            *out++ = flower.red;
-            *out++ = flower.green;
-            *out++ = flower.blue;
-            *out++ = size;
-        }
-        glUseProgram(program);
-        glBindVertexArray(vertexArray);
-        glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
-                        instances.data());
-        glDrawArraysInstanced(GL_TRIANGLES, 0, vertexCount, flowerScene.flowerCount);
-        glBindVertexArray(0);
-        glUseProgram(0);
-        glFlush();
-    }
-
-private:
-    GLuint program = 0;
-    GLuint vertexArray = 0;
-    GLuint buffers[2] = {};
-    int vertexCount = 0;
-    std::vector<float> instances;
-};
-
-void realFrames(benchmark::State& state, Size size) {
-    if (!startScene(size, static_cast<int>(state.range(0)))) {
-        state.SkipWithError("no OpenGL context or no flower model");
+void frames(benchmark::State& state, Target target) {
+    const auto flowers = static_cast<int16_t>(state.range(0));
+    if (!headlessGlOpen(target.width, target.height) ||
+        !sceneStart({target.width, target.height, flowers, 100, true, benchSeed, target.renderer}) ||
+        sceneActiveRenderer() != target.renderer) {
+        state.SkipWithError("no OpenGL context, no flower model, or not this frame path");
+        sceneRelease();
+        headlessGlClose();
         return;
     }
     for (auto _ : state) {
         sceneRenderFrame();
         glFinish();
     }
-    stopScene();
-}
-
-void idealFrames(benchmark::State& state, Size size) {
-    if (!startScene(size, static_cast<int>(state.range(0)))) {
-        state.SkipWithError("no OpenGL context or no flower model");
-        return;
-    }
-    {
-        IdealPath ideal;
-        for (auto _ : state) {
-            ideal.drawFrame();
-            glFinish();
-        }
-    }
-    stopScene();
+    sceneRelease();
+    headlessGlClose();
 }
 
 void flowerCounts(benchmark::internal::Benchmark* bench) {
-    bench->Arg(1000)->Arg(7500)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+    bench->Arg(1000)->Arg(7500)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
 }
 
-BENCHMARK_CAPTURE(realFrames, 1920x1080, fullHd)->Apply(flowerCounts);
-BENCHMARK_CAPTURE(idealFrames, 1920x1080, fullHd)->Apply(flowerCounts);
-BENCHMARK_CAPTURE(realFrames, 1x1, onePixel)->Apply(flowerCounts);
-BENCHMARK_CAPTURE(idealFrames, 1x1, onePixel)->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, fixed/1920x1080, Target{1920, 1080, SceneRenderer::Fixed})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, instanced/1920x1080, Target{1920, 1080, SceneRenderer::Instanced})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, fixed/1x1, Target{1, 1, SceneRenderer::Fixed})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, instanced/1x1, Target{1, 1, SceneRenderer::Instanced})->Apply(flowerCounts);
 
-// Keeps each run's time per frame so that real and ideal can be compared at the end.
+// Keeps each run's time per frame so that the two paths can be set side by side at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                milliseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
         ConsoleReporter::ReportRuns(runs);
     }
 
-    void printRatios() const {
-        std::printf("\nreal / ideal time per frame\n");
-        for (const auto& [name, real] : milliseconds) {
-            if (name.rfind("realFrames/", 0) != 0)
+    void printRatios(const char* driver) const {
+        std::printf("\n%s: instanced / fixed per frame (wall time; CPU time of all threads)\n", driver);
+        for (const auto& [name, fixed] : times) {
+            const std::string prefix = "frames/fixed/";
+            if (name.rfind(prefix, 0) != 0)
                 continue;
-            const auto ideal = milliseconds.find("idealFrames/" + name.substr(11));
-            if (ideal == milliseconds.end() || ideal->second <= 0.0)
+            const std::string rest = name.substr(prefix.size());
+            const auto instanced = times.find("frames/instanced/" + rest);
+            if (instanced == times.end() || fixed.wall <= 0.0 || fixed.cpu <= 0.0)
                 continue;
-            const std::string shown = name.substr(11, name.find("/min_time") - 11);
-            std::printf("  %-16s %8.2f ms / %8.2f ms = %5.2fx\n", shown.c_str(), real, ideal->second,
-                        real / ideal->second);
+            const std::string shown = rest.substr(0, rest.find("/min_time"));
+            std::printf("  %-16s wall %9.3f / %9.3f ms = 1/%-6.1f CPU %9.3f / %9.3f ms = 1/%.1f\n", shown.c_str(),
+                        instanced->second.wall, fixed.wall, fixed.wall / instanced->second.wall,
+                        instanced->second.cpu, fixed.cpu, fixed.cpu / instanced->second.cpu);
         }
     }
 
 private:
-    std::map<std::string, double> milliseconds;
+    struct Times {
+        double wall;
+        double cpu;
+    };
+    std::map<std::string, Times> times;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runAll(int argc, char** argv, const char* driver) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    std::printf("== %s\n", driver);
+    std::fflush(stdout);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    reporter.printRatios(driver);
     benchmark::Shutdown();
     return 0;
+}
+
+}  // namespace
+
+// Mesa reads GALLIUM_NOOP once, when the driver loads: the no-op run is a child process
+// that sets it before any OpenGL call, then the parent runs on llvmpipe.
+int main(int argc, char** argv) {
+    if (std::getenv("GALLIUM_NOOP"))
+        return runAll(argc, argv, "GALLIUM_NOOP=1");
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("GALLIUM_NOOP", "1", 1);
+        std::exit(runAll(argc, argv, "GALLIUM_NOOP=1"));
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "frame_bench: the GALLIUM_NOOP=1 run failed\n");
+    std::printf("\n");
+    return runAll(argc, argv, "llvmpipe");
 }
