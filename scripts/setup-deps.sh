@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building and running (run) or also testing (test, the default) need on
-# Debian 12. Idempotent and quiet: only missing packages are installed. Without root it
-# prints the sudo line instead.
-# usage: setup-deps.sh [run|test]
+# Installs what building and running (run), building the release files (release) or building
+# and testing everything (test, the default) need on Debian 12. Idempotent and quiet: only
+# missing packages are installed. Without root it prints the sudo line instead.
+# usage: setup-deps.sh [run|release|test]
 set -euo pipefail
 profile=${1:-test}
 
@@ -12,22 +12,30 @@ packages=(
     libgl-dev libegl-dev libglu1-mesa-dev libx11-dev libpng-dev
     libegl-mesa0 libglx-mesa0 libgl1-mesa-dri
 )
-if [ "$profile" = test ]; then
-    packages+=(
-        # native tests and benchmarks, the Linux host's tests on a private X server
-        googletest libgtest-dev libbenchmark-dev xvfb xauth
-        # fuzzing
-        clang libclang-rt-14-dev
-        # Windows build and its tests under Wine
-        g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xdotool imagemagick locales
-        fonts-ipafont-gothic
-        # the Debian package (cpack with dpkg-shlibdeps) and its test
-        dpkg-dev file libxml2-utils
-    )
-elif [ "$profile" != run ]; then
-    echo "usage: $0 [run|test]" >&2
+release_packages=(
+    # the Windows saver, its installer and zip; the Debian package (cpack with dpkg-shlibdeps);
+    # the commit's time and state
+    g++-mingw-w64-x86-64 nsis zip dpkg-dev file git
+)
+test_packages=(
+    # native tests and benchmarks, the Linux host's tests on a private X server, GLX traces
+    googletest libgtest-dev libbenchmark-dev xvfb xauth apitrace
+    # fuzzing
+    clang libclang-rt-14-dev
+    # the Windows tests and the installer's under Wine
+    mingw-w64-tools wine wine64 xdotool imagemagick locales fonts-ipafont-gothic
+    # the Debian package's test
+    libxml2-utils lintian man-db
+)
+case $profile in
+run) ;;
+release) packages+=("${release_packages[@]}") ;;
+test) packages+=("${release_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: $0 [run|release|test]" >&2
     exit 2
-fi
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -44,7 +52,9 @@ if [ ${#missing[@]} -eq 0 ] && [ $need_locale -eq 0 ]; then
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing: ${missing[*]}${need_locale:+ (and the ja_JP.UTF-8 locale)}" >&2
+    locale_note=""
+    [ $need_locale -eq 0 ] || locale_note=" (and the ja_JP.UTF-8 locale)"
+    echo "Missing: ${missing[*]}$locale_note" >&2
     echo "Run: sudo bash $(dirname "$0")/setup-deps.sh $profile" >&2
     exit 1
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # usage: check-deb.sh CPACK CPackConfig.cmake SCRATCH VERSION
-# Packs the build tree, checks the package's files and control fields, unpacks it into
-# SCRATCH/root with dpkg -x (no root, no dpkg database, Depends not enforced: those are
-# checked as fields) and runs the unpacked program through its /usr/bin link.
+# Packs the build tree, checks the package's files and control fields and runs lintian on it,
+# unpacks it into SCRATCH/root with dpkg -x (no root, no dpkg database, Depends not enforced:
+# those are checked as fields), runs the unpacked program through its /usr/bin link and
+# renders its manual page.
 set -euo pipefail
 cpack=$1 config=$2 scratch=$3 version=$4
 rm -rf "$scratch"
@@ -21,6 +22,9 @@ cat >"$scratch/expected" <<LIST
 lrwxrwxrwx ./usr/bin/petalrain -> ../libexec/xscreensaver/petalrain
 -rwxr-xr-x ./usr/libexec/xscreensaver/petalrain
 -rw-r--r-- ./usr/share/applications/screensavers/petalrain.desktop
+-rw-r--r-- ./usr/share/doc/petalrain/changelog.gz
+-rw-r--r-- ./usr/share/doc/petalrain/copyright
+-rw-r--r-- ./usr/share/man/man6/petalrain.6.gz
 -rw-r--r-- ./usr/share/xscreensaver/config/petalrain.xml
 LIST
 diff -u "$scratch/expected" <(LC_ALL=C sort -k2 "$scratch/files") || { echo "package files differ"; fail=1; }
@@ -33,6 +37,9 @@ for lib in libc6 libx11-6 'libgl1|libopengl0'; do
     grep -Eq "(^|, )($lib)( |,|$)" <<<"$depends" || { echo "Depends lacks $lib: $depends"; fail=1; }
 done
 
+# Warnings are printed for the log; only errors fail.
+lintian --fail-on error --no-tag-display-limit "$deb" || { echo "lintian reports errors"; fail=1; }
+
 root=$scratch/root
 dpkg -x "$deb" "$root"
 program=$root/usr/libexec/xscreensaver/petalrain
@@ -43,4 +50,13 @@ if ! out=$("$root/usr/bin/petalrain" --help 2>&1); then
 elif ! grep -qi usage <<<"$out"; then
     echo "petalrain --help printed no usage: $out"; fail=1
 fi
+# The manual page renders without warnings and names every option of the usage.
+page=$root/usr/share/man/man6/petalrain.6.gz
+warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null)
+[ -z "$warnings" ] || { echo "man -l warns: $warnings"; fail=1; }
+manual=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" 2>/dev/null)
+grep -q '^PETALRAIN(6)' <<<"$manual" || { echo "the manual page did not render"; fail=1; }
+for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$out" | sort -u); do
+    grep -qe "$option" <<<"$manual" || { echo "the manual page lacks $option"; fail=1; }
+done
 exit $fail
