@@ -2,6 +2,7 @@
 
 #include "FlowerScene.h"
 #include "SaverSettings.h"
+#include "SceneRenderer.h"
 
 SaverGeometry saverGeometry;
 SaverSettings saverSettings;
@@ -22,4 +23,8 @@ void sceneRelease() {
     ++sceneCalls.releases;
     sceneCalls.contextAtRelease = wglGetCurrentContext();
     sceneCalls.framesAtRelease = sceneCalls.frames;
+}
+
+const char* sceneRendererFallback() {
+    return nullptr;
 }
