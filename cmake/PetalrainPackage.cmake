@@ -39,7 +39,7 @@ if(NOT WIN32)
                        DEPENDS ${source})
     list(APPEND documents ${PROJECT_BINARY_DIR}/${name}.gz)
   endforeach()
-  add_custom_target(documents ALL DEPENDS ${documents})
+  add_custom_target(packaged_documents ALL DEPENDS ${documents})
   install(FILES ${PROJECT_BINARY_DIR}/petalrain.6.gz DESTINATION share/man/man6)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright ${PROJECT_BINARY_DIR}/changelog.gz
           DESTINATION share/doc/petalrain)
