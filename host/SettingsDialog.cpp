@@ -1,6 +1,7 @@
 #include "SettingsDialog.h"
 
 #include "SaverSettings.h"
+#include "SettingsLimits.h"
 #include "SettingsStore.h"
 
 #include <commctrl.h>
@@ -19,11 +20,14 @@ long trackbarPosition(HWND dialog, int id) {
 }
 
 void initialiseControls(HWND dialog) {
-    sendToItem(dialog, idCountTrackbar, TBM_SETRANGE, TRUE, MAKELPARAM(1, 10000));
-    sendToItem(dialog, idSizeTrackbar, TBM_SETRANGE, TRUE, MAKELPARAM(10, 300));
+    sendToItem(dialog, idCountTrackbar, TBM_SETRANGE, TRUE,
+               MAKELPARAM(flowerCountLimits.lowest, flowerCountLimits.highest));
+    sendToItem(dialog, idSizeTrackbar, TBM_SETRANGE, TRUE,
+               MAKELPARAM(flowerSizeLimits.lowest, flowerSizeLimits.highest));
     sendToItem(dialog, idCountTrackbar, TBM_SETPAGESIZE, 0, 500);
     sendToItem(dialog, idSizeTrackbar, TBM_SETPAGESIZE, 0, 10);
     sendToItem(dialog, idCountTrackbar, TBM_SETTICFREQ, 1000, 0);
+    // The trackbars clamp what the registry held into their ranges.
     sendToItem(dialog, idCountTrackbar, TBM_SETPOS, TRUE, saverSettings.hanaNum);
     sendToItem(dialog, idSizeTrackbar, TBM_SETPOS, TRUE, saverSettings.hanaRate);
     // Only 1 ticks the box; any other stored value reads as the primary monitor.

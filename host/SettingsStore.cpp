@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include "SaverSettings.h"
+#include "SettingsLimits.h"
 
 #include <windows.h>
 
@@ -9,10 +10,6 @@
 namespace {
 
 constexpr const char* settingsKeyPath = "Control Panel\\ScreenSaver\\Petalrain";
-
-constexpr int16_t defaultHanaNum = 7500;
-constexpr int16_t defaultHanaRate = 100;
-constexpr int16_t defaultScreen = 1;
 
 bool openSettingsKey(HKEY* key) {
     return RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, const_cast<char*>(""), 0, KEY_ALL_ACCESS, nullptr,
@@ -40,9 +37,10 @@ int loadSettings() {
         MessageBoxA(nullptr, "レジストリから情報を取得できません", "設定値取得エラー", MB_OK);
         return 1;
     }
-    saverSettings.hanaNum = readValue(key, "HanaNum", defaultHanaNum);
-    saverSettings.hanaRate = readValue(key, "HanaRate", defaultHanaRate);
-    saverSettings.screen = readValue(key, "screen", defaultScreen);
+    // Missing values take the defaults; present ones are kept unchecked, out of range or not.
+    saverSettings.hanaNum = readValue(key, "HanaNum", flowerCountLimits.defaultValue);
+    saverSettings.hanaRate = readValue(key, "HanaRate", flowerSizeLimits.defaultValue);
+    saverSettings.screen = readValue(key, "screen", defaultScreenSetting);
     RegCloseKey(key);
     return 0;
 }

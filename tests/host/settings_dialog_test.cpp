@@ -3,6 +3,7 @@
 #include "HostTestSupport.h"
 #include "SaverSettings.h"
 #include "SettingsDialog.h"
+#include "SettingsLimits.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -137,9 +138,9 @@ TEST_F(SettingsDialogTest, DrawsItsTextsAsGlyphsNotBoxes) {
 
 TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing) {
     EXPECT_EQ(runDialog({[this] {
-                  EXPECT_EQ(position(idCountTrackbar), 7500);
-                  EXPECT_EQ(itemText(idCountText), "7500");
-                  EXPECT_EQ(position(idSizeTrackbar), 100);
+                  EXPECT_EQ(position(idCountTrackbar), flowerCountLimits.defaultValue);
+                  EXPECT_EQ(itemText(idCountText), std::to_string(flowerCountLimits.defaultValue));
+                  EXPECT_EQ(position(idSizeTrackbar), flowerSizeLimits.defaultValue);
                   EXPECT_EQ(itemText(idSizeText), "1.00");
                   EXPECT_TRUE(ticked());
                   click(idCancel);
@@ -152,8 +153,8 @@ TEST_F(SettingsDialogTest, FirstRunShowsTheDefaultsAndCancelStoresNothing) {
 TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown) {
     writeDwordSetting("HanaNum", 20000);
     EXPECT_EQ(runDialog({[this] {
-                  EXPECT_EQ(position(idCountTrackbar), 10000);
-                  EXPECT_EQ(itemText(idCountText), "10000");
+                  EXPECT_EQ(position(idCountTrackbar), flowerCountLimits.highest);
+                  EXPECT_EQ(itemText(idCountText), std::to_string(flowerCountLimits.highest));
                   click(IDOK);
               }}),
               0);
@@ -162,11 +163,11 @@ TEST_F(SettingsDialogTest, ClampsATooLargeCountAndOkStoresWhatIsShown) {
     auto screen = readSetting("screen");
     ASSERT_TRUE(count && rate && screen);
     EXPECT_EQ(count->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(count->value, 10000u);
+    EXPECT_EQ(count->value, static_cast<DWORD>(flowerCountLimits.highest));
     EXPECT_EQ(rate->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(rate->value, 100u);
+    EXPECT_EQ(rate->value, static_cast<DWORD>(flowerSizeLimits.defaultValue));
     EXPECT_EQ(screen->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(screen->value, 1u);
+    EXPECT_EQ(screen->value, static_cast<DWORD>(defaultScreenSetting));
 }
 
 TEST_F(SettingsDialogTest, ShowsTheSizeAsAFactorWithTwoDecimals) {
@@ -213,14 +214,14 @@ TEST_F(SettingsDialogTest, TypedTextIsReplacedAndNeverStored) {
                       InvalidateRect(GetDlgItem(dialog, idCountTrackbar), nullptr, TRUE);
                   },
                   [this] {
-                      EXPECT_EQ(itemText(idCountText), "7500");
+                      EXPECT_EQ(itemText(idCountText), std::to_string(flowerCountLimits.defaultValue));
                       SetDlgItemTextA(dialog, idSizeText, "9.99");
                       click(IDOK);
                   },
               }),
               0);
-    EXPECT_EQ(readSetting("HanaNum")->value, 7500u);
-    EXPECT_EQ(readSetting("HanaRate")->value, 100u);
+    EXPECT_EQ(readSetting("HanaNum")->value, static_cast<DWORD>(flowerCountLimits.defaultValue));
+    EXPECT_EQ(readSetting("HanaRate")->value, static_cast<DWORD>(flowerSizeLimits.defaultValue));
 }
 
 TEST_F(SettingsDialogTest, EscapeDoesNothingAndTheCloseButtonStoresNothing) {
@@ -271,7 +272,8 @@ TEST_F(SettingsDialogTest, WithoutARegistryTheDialogStartsAtZeroAndStaysOpenUnti
                            },
                            awaitDialog(),
                            [this] {
-                               EXPECT_EQ(itemText(idCountText), "1");
+                               // Positions clamped from 0 to the trackbars' lowest.
+                               EXPECT_EQ(itemText(idCountText), std::to_string(flowerCountLimits.lowest));
                                EXPECT_EQ(itemText(idSizeText), "0.10");
                                EXPECT_FALSE(ticked());
                                PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -295,8 +297,8 @@ TEST_F(SettingsDialogTest, WithoutARegistryTheDialogStartsAtZeroAndStaysOpenUnti
                        }),
               0);
     EXPECT_EQ(saveMessage, sjis::saveErrorText);
-    EXPECT_EQ(readSetting("HanaNum")->value, 1u);
-    EXPECT_EQ(readSetting("HanaRate")->value, 10u);
+    EXPECT_EQ(readSetting("HanaNum")->value, static_cast<DWORD>(flowerCountLimits.lowest));
+    EXPECT_EQ(readSetting("HanaRate")->value, static_cast<DWORD>(flowerSizeLimits.lowest));
     EXPECT_EQ(readSetting("screen")->value, 0u);
 }
 

@@ -1,5 +1,6 @@
 #include "HostTestSupport.h"
 #include "SaverSettings.h"
+#include "SettingsLimits.h"
 #include "SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -34,9 +35,9 @@ TEST_F(SettingsStoreTest, FirstRunCreatesTheKeyEmptyAndUsesDefaults) {
     EXPECT_EQ(loadSettings(), 0);
     EXPECT_TRUE(settingsKeyExists());
     EXPECT_EQ(settingsValueCount(), 0);
-    EXPECT_EQ(saverSettings.hanaNum, 7500);
-    EXPECT_EQ(saverSettings.hanaRate, 100);
-    EXPECT_EQ(saverSettings.screen, 1);
+    EXPECT_EQ(saverSettings.hanaNum, flowerCountLimits.defaultValue);
+    EXPECT_EQ(saverSettings.hanaRate, flowerSizeLimits.defaultValue);
+    EXPECT_EQ(saverSettings.screen, defaultScreenSetting);
 }
 
 TEST_F(SettingsStoreTest, KeepsTheLow16BitsOfStoredNumbers) {
@@ -64,8 +65,8 @@ TEST_F(SettingsStoreTest, LongerValuesFallBackToTheDefaults) {
     writeSetting("HanaRate", REG_QWORD, {5, 0, 0, 0, 0, 0, 0, 0});
     writeDwordSetting("screen", 0);
     EXPECT_EQ(loadSettings(), 0);
-    EXPECT_EQ(saverSettings.hanaNum, 7500);
-    EXPECT_EQ(saverSettings.hanaRate, 100);
+    EXPECT_EQ(saverSettings.hanaNum, flowerCountLimits.defaultValue);
+    EXPECT_EQ(saverSettings.hanaRate, flowerSizeLimits.defaultValue);
     EXPECT_EQ(saverSettings.screen, 0);
 }
 
