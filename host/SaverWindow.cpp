@@ -26,8 +26,7 @@ bool registerSaverClass() {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = saverWindowProc;
     windowClass.hInstance = hostState.instance;
-    // The resources hold no icon 32512, so the class ends up without one of its own.
-    windowClass.hIcon = LoadIconA(hostState.instance, MAKEINTRESOURCEA(32512));
+    // No class icon: the resources hold the program's icon as group 102 only.
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = "saver";
