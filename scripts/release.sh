@@ -33,7 +33,9 @@ if [ -n "$(git status --porcelain)" ]; then
     suffix=+dirty
 fi
 
-# Every time in the release files is the last commit's; build paths stay out of the binaries.
+# Every time in the release files is the last commit's; build paths stay out of the binaries;
+# the modes of the package's ar members come from the umask.
+umask 022
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
 prefix_map="-ffile-prefix-map=$root=."
