@@ -98,13 +98,15 @@ void sceneResize(int width, int height) {
 }
 
 void sceneRelease() {
-    instancedPathRelease(sceneHasCurrentGlContext());
+    // Without a current context OpenGL answers null. The Windows host deletes its context
+    // first: buffers and program went with it, and the process is ending.
+    const bool contextCurrent = glGetString(GL_VERSION) != nullptr;
+    instancedPathRelease(contextCurrent);
     instanced = false;
     delete[] flowerScene.flowers;
     flowerScene.flowers = nullptr;
     flowerScene.flowerCount = 0;
-    // The host deletes its context first; buffers then went with it, and the process is ending.
-    if (flowerScene.flowerModel && sceneHasCurrentGlContext())
+    if (flowerScene.flowerModel && contextCurrent)
         mqoFreeModels(flowerScene.flowerModel, 1);
     flowerScene.flowerModel = nullptr;
     mqoReleaseTexturePool();

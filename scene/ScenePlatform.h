@@ -18,6 +18,3 @@ MqoModel* sceneLoadEmbeddedModel(double scale);
 
 // Removes what the load left outside the process; harmless when there is nothing.
 void sceneReleaseEmbeddedModel();
-
-// True when an OpenGL context is current on this thread.
-bool sceneHasCurrentGlContext();

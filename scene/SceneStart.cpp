@@ -11,8 +11,6 @@ bool sceneStart(const SceneStart& start) {
     saverSettings = {start.flowerCount, start.sizePercent, 1};
     if (start.seeded)
         sceneSetFixedSeed(start.seed);
-    else
-        sceneSetSeedSource(nullptr);
     sceneSetRenderer(start.renderer);
     sceneInit();
     return flowerScene.flowerModel != nullptr;

@@ -12,7 +12,7 @@ struct SceneStart {
     int height;
     int16_t flowerCount;
     int16_t sizePercent;
-    bool seeded;  // else the seed comes from the clock
+    bool seeded;  // else the seed source stays as it is: the clock, unless set
     uint32_t seed;
     SceneRenderer renderer;
 };

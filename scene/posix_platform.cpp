@@ -3,9 +3,6 @@
 // side never meet, and no way out of the process leaves anything behind.
 #include "ScenePlatform.h"
 
-#include <EGL/egl.h>
-#include <GL/glx.h>
-
 #include "MqoLoader.h"
 
 extern const unsigned char flowerModelBytes[];
@@ -22,8 +19,3 @@ MqoModel* sceneLoadEmbeddedModel(double scale) {
 }
 
 void sceneReleaseEmbeddedModel() {}
-
-bool sceneHasCurrentGlContext() {
-    // The headless tools draw through EGL, the Linux host through GLX.
-    return eglGetCurrentContext() != EGL_NO_CONTEXT || glXGetCurrentContext() != nullptr;
-}

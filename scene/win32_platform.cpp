@@ -64,7 +64,3 @@ void sceneReleaseEmbeddedModel() {
         std::remove(modelPath);
     modelPath[0] = '\0';
 }
-
-bool sceneHasCurrentGlContext() {
-    return wglGetCurrentContext() != nullptr;
-}

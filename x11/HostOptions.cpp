@@ -128,8 +128,8 @@ bool setNamed(const std::string& name, const char* value, HostOptions& options, 
 
 bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& warnings, std::string& error) {
     NumberOption numbers[] = {
-        {"count", 1, 10000, true, options.count, false},
-        {"size", 10, 300, true, options.size, false},
+        {"count", flowerCountLimits.lowest, flowerCountLimits.highest, true, options.count, false},
+        {"size", flowerSizeLimits.lowest, flowerSizeLimits.highest, true, options.size, false},
         {"delay", 0, 10000000, true, options.delayMicroseconds, false},
         {"seed", 0, UINT32_MAX, false, 0, false},
         {"frames", 1, 1000000000, false, options.frames, false},

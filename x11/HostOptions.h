@@ -6,6 +6,7 @@
 #include <string>
 
 #include "SceneRenderer.h"
+#include "SettingsLimits.h"
 
 enum class HostTarget {
     OwnWindow,  // a window of its own, titled "Petalrain"
@@ -24,9 +25,9 @@ struct HostOptions {
     HostTarget target = HostTarget::OwnWindow;
     unsigned long windowId = 0;
     bool fullscreen = false;
-    int count = 7500;
-    int size = 100;
-    long delayMicroseconds = 15625;  // 64 frames a second
+    int count = flowerCountLimits.defaultValue;
+    int size = flowerSizeLimits.defaultValue;
+    long delayMicroseconds = defaultFramePeriodMicroseconds;
     bool seeded = false;
     uint32_t seed = 0;
     long frames = 0;  // 0: until stopped

@@ -53,7 +53,7 @@ model_file=$("$wine_run" winepath -u "$temp_folder\\xoeqaze.tmp" 2>/dev/null)
 "$wine_run" reg delete 'HKCU\Control Panel\ScreenSaver\Petalrain' /f >/dev/null 2>&1 || true
 
 echo "== saver"
-"$wine_run" "$scr" /s &
+"$wine_run" "$scr" /s 2>"$work/saver.stderr" &
 saver=$!
 wait_for_window 60 '^Screen Saver$' >/dev/null || fail "no saver window"
 sleep 8
@@ -72,6 +72,7 @@ s=$(share "$work/saver.png" 'r < 0.8')
 at_most "$s" 0.01 || fail "$s of the screen is neither white nor a flower"
 xdotool key space
 expect_exit_zero 10 "$saver" "the saver"
+! grep -a "fixed-function path" "$work/saver.stderr" || fail "the saver did not draw on the instanced path"
 [ -e "$model_file" ] && fail "the model file is still there after the saver ended"
 
 echo "== preview"

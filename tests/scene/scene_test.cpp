@@ -12,6 +12,7 @@
 #include "SaverGeometry.h"
 #include "SaverSettings.h"
 #include "SceneSeed.h"
+#include "SceneStart.h"
 #include "ScenePlatform.h"
 #include "SceneTestSupport.h"
 #include "TempFolder.h"
@@ -54,9 +55,7 @@ protected:
 
     void start(int width, int height, int16_t flowers, int16_t size = 100) {
         openContext(width, height);
-        saverGeometry = {0, 0, width, height};
-        saverSettings = {flowers, size, 1};
-        sceneInit();
+        sceneStart({width, height, flowers, size, false, 0, SceneRenderer::Automatic});
         running = true;
     }
 
