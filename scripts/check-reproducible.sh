@@ -25,13 +25,14 @@ build() {  # folder, time zone, umask
 build "$first" UTC 022
 build "$second" Asia/Tokyo 002
 
+# The release files and, on its own, the .scr that the installer and the zip carry.
 status=0
-(cd "$first/dist" && ls) >"$work/first.files"
-(cd "$second/dist" && ls) >"$work/second.files"
+(cd "$first" && ls dist/* && echo build/dist-windows/host/Petalrain.scr) >"$work/first.files"
+(cd "$second" && ls dist/* && echo build/dist-windows/host/Petalrain.scr) >"$work/second.files"
 diff -u "$work/first.files" "$work/second.files" || status=1
 while read -r name; do
-    if cmp -s "$first/dist/$name" "$second/dist/$name"; then
-        echo "same      $(cd "$first/dist" && sha256sum "$name")"
+    if cmp -s "$first/$name" "$second/$name"; then
+        printf 'same      %9s bytes  %s\n' "$(stat -c %s "$first/$name")" "$(cd "$first" && sha256sum "$name")"
     else
         echo "DIFFERENT $name"
         status=1
