@@ -63,8 +63,7 @@ void sceneInit() {
     createFlowers();
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
-    mqoStartLoader();
-    // Without a model the scene runs all the same and draws nothing.
+    // Starts the loader too. Without a model the scene runs all the same and draws nothing.
     flowerScene.flowerModel = sceneLoadEmbeddedModel(modelScale);
     chooseFramePath();
 }

@@ -12,8 +12,8 @@ struct EmbeddedModel {
 
 EmbeddedModel sceneEmbeddedModel();
 
-// Loads the model the program carries, at the given scale, with the loader started;
-// null when there is none or it cannot be loaded.
+// Starts the loader and loads the model the program carries, at the given scale; null
+// when there is none or it cannot be loaded.
 MqoModel* sceneLoadEmbeddedModel(double scale);
 
 // Removes what the load left outside the process; harmless when there is nothing.

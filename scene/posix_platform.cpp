@@ -14,6 +14,7 @@ EmbeddedModel sceneEmbeddedModel() {
 
 MqoModel* sceneLoadEmbeddedModel(double scale) {
     const EmbeddedModel model = sceneEmbeddedModel();
+    mqoStartLoader();
     // The flower names no images; a folder is needed for none.
     return mqoLoadModelFromMemory(model.bytes, model.size, scale, nullptr);
 }

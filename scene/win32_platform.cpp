@@ -51,7 +51,10 @@ EmbeddedModel sceneEmbeddedModel() {
 
 MqoModel* sceneLoadEmbeddedModel(double scale) {
     sceneReleaseEmbeddedModel();
-    if (!writeModelFile(sceneEmbeddedModel())) {
+    const bool written = writeModelFile(sceneEmbeddedModel());
+    // The file is written first, then the loader starts, as the saver always did it.
+    mqoStartLoader();
+    if (!written) {
         // Never delete at release a file that this run did not write.
         modelPath[0] = '\0';
         return nullptr;
