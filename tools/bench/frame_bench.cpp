@@ -7,10 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -61,33 +61,37 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+                times.push_back({run.benchmark_name(), run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
         ConsoleReporter::ReportRuns(runs);
     }
 
     void printRatios(const char* driver) const {
         std::printf("\n%s: instanced / fixed per frame (wall time; CPU time of all threads)\n", driver);
-        for (const auto& [name, fixed] : times) {
-            const std::string prefix = "frames/fixed/";
-            if (name.rfind(prefix, 0) != 0)
+        const std::string prefix = "frames/fixed/";
+        for (const Times& fixed : times) {
+            if (fixed.name.rfind(prefix, 0) != 0 || fixed.wall <= 0.0 || fixed.cpu <= 0.0)
                 continue;
-            const std::string rest = name.substr(prefix.size());
-            const auto instanced = times.find("frames/instanced/" + rest);
-            if (instanced == times.end() || fixed.wall <= 0.0 || fixed.cpu <= 0.0)
+            const std::string rest = fixed.name.substr(prefix.size());
+            const auto instanced = std::find_if(times.begin(), times.end(), [&](const Times& t) {
+                return t.name == "frames/instanced/" + rest;
+            });
+            if (instanced == times.end())
                 continue;
             const std::string shown = rest.substr(0, rest.find("/min_time"));
-            std::printf("  %-16s wall %9.3f / %9.3f ms = 1/%-6.1f CPU %9.3f / %9.3f ms = 1/%.1f\n", shown.c_str(),
-                        instanced->second.wall, fixed.wall, fixed.wall / instanced->second.wall,
-                        instanced->second.cpu, fixed.cpu, fixed.cpu / instanced->second.cpu);
+            std::printf("  %-16s wall %9.3f / %9.3f ms = %.3f (1/%.1f)   CPU %9.3f / %9.3f ms = %.3f (1/%.1f)\n",
+                        shown.c_str(), instanced->wall, fixed.wall, instanced->wall / fixed.wall,
+                        fixed.wall / instanced->wall, instanced->cpu, fixed.cpu, instanced->cpu / fixed.cpu,
+                        fixed.cpu / instanced->cpu);
         }
     }
 
 private:
     struct Times {
+        std::string name;
         double wall;
         double cpu;
     };
-    std::map<std::string, Times> times;
+    std::vector<Times> times;
 };
 
 int runAll(int argc, char** argv, const char* driver) {

@@ -4,7 +4,8 @@
 # screen, on Mesa's llvmpipe and under GALLIUM_NOOP=1 (all of OpenGL's CPU work, no
 # drawing: a stand-in for a machine with a GPU); a 400x300 preview; then its CPU use while
 # its window is unmapped. Each figure comes from the difference of two runs of N and 2N
-# frames, so start-up and tear-down drop out.
+# frames, so start-up and tear-down drop out; the share of a core at the default cadence is
+# also read from a running host's own CPU time.
 # usage: host_bench.sh [PETALRAIN]   (default build/native/x11/petalrain)
 set -euo pipefail
 host=$(realpath "${1:-build/native/x11/petalrain}")
@@ -47,17 +48,38 @@ compare_paths() {  # DRIVER SIZE FRAMES
     awk -v f="$fixed" -v i="$cpu_ms" 'BEGIN { printf "%-42s instanced / fixed CPU per frame = 1/%.1f\n", "", f / i }'
 }
 
+cpu_ticks() {  # user + system clock ticks of a process
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+# The share of a core that a running host takes over 10 s, after 2 s to settle.
+share_of_core() {  # LABEL [host options]
+    local label=$1
+    shift
+    "$host" --root "$@" >/dev/null 2>&1 &
+    local pid=$! before after
+    sleep 2
+    before=$(cpu_ticks $pid)
+    sleep 10
+    after=$(cpu_ticks $pid)
+    kill $pid
+    wait $pid || true
+    awk -v label="$label" -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {
+        printf "%-42s %6.2f %% of one core over 10 s\n", label, t / hz * 10 }'
+}
+
 compare_paths llvmpipe 1920x1080 20
 compare_paths llvmpipe 1x1 40
 GALLIUM_NOOP=1 compare_paths GALLIUM_NOOP=1 1920x1080 320
 GALLIUM_NOOP=1 compare_paths GALLIUM_NOOP=1 1x1 320
 
+start_xvfb 1920x1080
+for renderer in fixed instanced; do
+    GALLIUM_NOOP=1 share_of_core "GALLIUM_NOOP=1, 1920x1080, $renderer, running" --renderer $renderer
+done
+
 start_xvfb 400x300
 measure "llvmpipe, 400 x 300 preview" 100
-
-cpu_ticks() {  # user + system clock ticks of a process
-    awk '{ print $14 + $15 }' "/proc/$1/stat"
-}
 
 start_xvfb 1920x1080
 "$host" >/dev/null 2>&1 &
