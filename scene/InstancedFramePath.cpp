@@ -37,6 +37,10 @@ void main() {
 }
 )";
 
+// A million triangles: thousands of copies of anything larger would be no screen saver, and
+// the copy's memory stays bounded.
+constexpr size_t maximumCorners = 3u << 20;
+
 enum Attribute : GLuint { cornerAttribute, placementAttribute, tintAttribute };
 
 struct InstanceRecord {
@@ -184,6 +188,8 @@ const char* collectCorners(const MqoModel* model, std::vector<MqoVec3>& corners)
             if (model->alpha < 255 || (batch.hasMaterial && batch.diffuse[3] < 1.0f))
                 return "the model has a transparent material";
             first = &batch;
+            if (corners.size() + static_cast<size_t>(batch.vertexCount) > maximumCorners)
+                return "the model has too many triangles to copy";
             for (int v = 0; v < batch.vertexCount; ++v) {
                 const float* p = batch.plainVertices[v].position;
                 corners.push_back({p[0], p[1], p[2]});
@@ -195,16 +201,13 @@ const char* collectCorners(const MqoModel* model, std::vector<MqoVec3>& corners)
     return nullptr;
 }
 
+// Positions compare by their bits: a total order even for the NaN a hostile file can hold.
 bool lessByPosition(const MqoVec3& a, const MqoVec3& b) {
-    if (a.x != b.x)
-        return a.x < b.x;
-    if (a.y != b.y)
-        return a.y < b.y;
-    return a.z < b.z;
+    return std::memcmp(&a, &b, sizeof a) < 0;
 }
 
 bool samePosition(const MqoVec3& a, const MqoVec3& b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Corners that share a position become one vertex; the indices keep the triangles' order.
