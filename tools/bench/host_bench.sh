@@ -52,20 +52,25 @@ cpu_ticks() {  # user + system clock ticks of a process
     awk '{ print $14 + $15 }' "/proc/$1/stat"
 }
 
-# The share of a core that a running host takes over 10 s, after 2 s to settle.
-share_of_core() {  # LABEL [host options]
+# The share of a core that a running host takes over the next 10 s; then it is ended.
+sample_share() {  # LABEL PID
+    local before after
+    before=$(cpu_ticks "$2")
+    sleep 10
+    after=$(cpu_ticks "$2")
+    kill "$2"
+    wait "$2" || true
+    awk -v label="$1" -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {
+        printf "%-42s %6.2f %% of one core over 10 s\n", label, t / hz * 10 }'
+}
+
+share_of_core() {  # LABEL [host options]: after 2 s to settle
     local label=$1
     shift
     "$host" --root "$@" >/dev/null 2>&1 &
-    local pid=$! before after
+    local pid=$!
     sleep 2
-    before=$(cpu_ticks $pid)
-    sleep 10
-    after=$(cpu_ticks $pid)
-    kill $pid
-    wait $pid || true
-    awk -v label="$label" -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {
-        printf "%-42s %6.2f %% of one core over 10 s\n", label, t / hz * 10 }'
+    sample_share "$label" $pid
 }
 
 compare_paths llvmpipe 1920x1080 20
@@ -91,10 +96,4 @@ done
 sleep 2
 xdotool windowunmap "$window"
 sleep 1
-before=$(cpu_ticks $pid)
-sleep 10
-after=$(cpu_ticks $pid)
-kill $pid
-wait $pid || true
-awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {
-    printf "%-42s %6.2f %% of one core over 10 s\n", "unmapped own window", t / hz * 10 }'
+sample_share "unmapped own window" $pid
