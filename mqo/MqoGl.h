@@ -17,3 +17,10 @@ void mqoSetGlProcLookup(MqoGlProcLookup lookup);
 // Looks up an OpenGL entry point of the current context; null when unknown or when
 // no lookup was handed in.
 void* mqoGetGlProcAddress(const char* name);
+
+// Looks up one entry point into entry; false when it is unknown.
+template <typename Entry>
+bool mqoFetchGlEntry(Entry& entry, const char* name) {
+    entry = reinterpret_cast<Entry>(mqoGetGlProcAddress(name));
+    return entry != nullptr;
+}

@@ -13,11 +13,6 @@ MqoLoaderState mqoLoaderState;
 
 namespace {
 
-template <typename Entry>
-Entry fetchEntry(const char* name) {
-    return reinterpret_cast<Entry>(mqoGetGlProcAddress(name));
-}
-
 // Offset into a bound buffer or an address in client memory, as the pointer calls take it.
 const GLvoid* arrayAt(const void* base, std::uintptr_t offset) {
     return reinterpret_cast<const GLvoid*>(reinterpret_cast<std::uintptr_t>(base) + offset);
@@ -118,12 +113,11 @@ void mqoStartLoader() {
     state.bufferData = nullptr;
     state.deleteBuffers = nullptr;
     if (state.buffersSupported == 1) {
-        state.genBuffers = fetchEntry<PFNGLGENBUFFERSARBPROC>("glGenBuffersARB");
-        state.bindBuffer = fetchEntry<PFNGLBINDBUFFERARBPROC>("glBindBufferARB");
-        state.bufferData = fetchEntry<PFNGLBUFFERDATAARBPROC>("glBufferDataARB");
-        state.deleteBuffers = fetchEntry<PFNGLDELETEBUFFERSARBPROC>("glDeleteBuffersARB");
         // A listed extension without its entry points is as good as none.
-        if (!state.genBuffers || !state.bindBuffer || !state.bufferData || !state.deleteBuffers) {
+        if (!mqoFetchGlEntry(state.genBuffers, "glGenBuffersARB") ||
+            !mqoFetchGlEntry(state.bindBuffer, "glBindBufferARB") ||
+            !mqoFetchGlEntry(state.bufferData, "glBufferDataARB") ||
+            !mqoFetchGlEntry(state.deleteBuffers, "glDeleteBuffersARB")) {
             state.buffersSupported = 0;
             state.genBuffers = nullptr;
             state.bindBuffer = nullptr;

@@ -74,9 +74,8 @@ struct Entries {
 };
 
 struct InstancedPath {
-    bool running;
     Entries gl;
-    GLuint program;
+    GLuint program;  // 0 while the path is not set up
     GLuint cornerBuffer;
     GLuint indexBuffer;
     GLuint instanceBuffer;
@@ -87,12 +86,6 @@ struct InstancedPath {
 };
 
 InstancedPath path;
-
-template <typename Entry>
-bool fetch(Entry& entry, const char* name) {
-    entry = reinterpret_cast<Entry>(mqoGetGlProcAddress(name));
-    return entry != nullptr;
-}
 
 // 3.3 has instancing in its core; 2.1 needs both extensions, whose entry points carry ARB.
 const char* checkContext(bool& core) {
@@ -112,19 +105,19 @@ const char* checkContext(bool& core) {
 }
 
 bool fetchEntries(Entries& gl, bool core) {
-    return fetch(gl.createShader, "glCreateShader") && fetch(gl.shaderSource, "glShaderSource") &&
-           fetch(gl.compileShader, "glCompileShader") && fetch(gl.deleteShader, "glDeleteShader") &&
-           fetch(gl.createProgram, "glCreateProgram") && fetch(gl.attachShader, "glAttachShader") &&
-           fetch(gl.bindAttribLocation, "glBindAttribLocation") && fetch(gl.linkProgram, "glLinkProgram") &&
-           fetch(gl.getProgramiv, "glGetProgramiv") && fetch(gl.getProgramInfoLog, "glGetProgramInfoLog") &&
-           fetch(gl.deleteProgram, "glDeleteProgram") && fetch(gl.useProgram, "glUseProgram") &&
-           fetch(gl.genBuffers, "glGenBuffers") && fetch(gl.bindBuffer, "glBindBuffer") &&
-           fetch(gl.bufferData, "glBufferData") && fetch(gl.bufferSubData, "glBufferSubData") &&
-           fetch(gl.deleteBuffers, "glDeleteBuffers") && fetch(gl.vertexAttribPointer, "glVertexAttribPointer") &&
-           fetch(gl.enableVertexAttribArray, "glEnableVertexAttribArray") &&
-           fetch(gl.disableVertexAttribArray, "glDisableVertexAttribArray") &&
-           fetch(gl.vertexAttribDivisor, core ? "glVertexAttribDivisor" : "glVertexAttribDivisorARB") &&
-           fetch(gl.drawElementsInstanced, core ? "glDrawElementsInstanced" : "glDrawElementsInstancedARB");
+    return mqoFetchGlEntry(gl.createShader, "glCreateShader") && mqoFetchGlEntry(gl.shaderSource, "glShaderSource") &&
+           mqoFetchGlEntry(gl.compileShader, "glCompileShader") && mqoFetchGlEntry(gl.deleteShader, "glDeleteShader") &&
+           mqoFetchGlEntry(gl.createProgram, "glCreateProgram") && mqoFetchGlEntry(gl.attachShader, "glAttachShader") &&
+           mqoFetchGlEntry(gl.bindAttribLocation, "glBindAttribLocation") && mqoFetchGlEntry(gl.linkProgram, "glLinkProgram") &&
+           mqoFetchGlEntry(gl.getProgramiv, "glGetProgramiv") && mqoFetchGlEntry(gl.getProgramInfoLog, "glGetProgramInfoLog") &&
+           mqoFetchGlEntry(gl.deleteProgram, "glDeleteProgram") && mqoFetchGlEntry(gl.useProgram, "glUseProgram") &&
+           mqoFetchGlEntry(gl.genBuffers, "glGenBuffers") && mqoFetchGlEntry(gl.bindBuffer, "glBindBuffer") &&
+           mqoFetchGlEntry(gl.bufferData, "glBufferData") && mqoFetchGlEntry(gl.bufferSubData, "glBufferSubData") &&
+           mqoFetchGlEntry(gl.deleteBuffers, "glDeleteBuffers") && mqoFetchGlEntry(gl.vertexAttribPointer, "glVertexAttribPointer") &&
+           mqoFetchGlEntry(gl.enableVertexAttribArray, "glEnableVertexAttribArray") &&
+           mqoFetchGlEntry(gl.disableVertexAttribArray, "glDisableVertexAttribArray") &&
+           mqoFetchGlEntry(gl.vertexAttribDivisor, core ? "glVertexAttribDivisor" : "glVertexAttribDivisorARB") &&
+           mqoFetchGlEntry(gl.drawElementsInstanced, core ? "glDrawElementsInstanced" : "glDrawElementsInstancedARB");
 }
 
 // The message keeps the log's first line, so that it stays one line.
@@ -328,7 +321,6 @@ bool instancedPathStart(const MqoModel* model, int32_t flowerCount, const char**
     gl.bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(path.flowerCount * sizeof(InstanceRecord)), nullptr,
                   GL_STREAM_DRAW);
     gl.bindBuffer(GL_ARRAY_BUFFER, 0);
-    path.running = true;
     *reason = nullptr;
     return true;
 }
@@ -354,7 +346,7 @@ void instancedPathAdvanceAndDraw() {
 }
 
 void instancedPathRelease(bool contextCurrent) {
-    if (path.running && contextCurrent) {
+    if (path.program && contextCurrent) {
         const GLuint buffers[] = {path.cornerBuffer, path.indexBuffer, path.instanceBuffer};
         path.gl.deleteBuffers(3, buffers);
         path.gl.deleteProgram(path.program);

@@ -108,7 +108,8 @@ void runFrameLoop(GlxWindow& target, const HostOptions& options, int signalFile)
         if (target.doubleBuffered)
             glXSwapBuffers(display, target.window);
         const int64_t frameEnd = frameClockNow();
-        fpsMeterCount(meter, frameStart, frameEnd);
+        if (options.fps)
+            fpsMeterCount(meter, frameStart, frameEnd);
         frameClockAdvance(clock, frameEnd);
         if (options.frames > 0 && ++framesDrawn >= options.frames)
             break;

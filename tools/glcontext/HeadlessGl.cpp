@@ -29,22 +29,16 @@ PFNGLDELETERENDERBUFFERSEXTPROC deleteRenderbuffers;
 PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
 PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
 
-template <typename T>
-bool fetch(T& entry, const char* name) {
-    entry = reinterpret_cast<T>(headlessGlProc(name));
-    return entry != nullptr;
-}
-
 bool fetchFramebufferEntries() {
-    return fetch(genFramebuffers, "glGenFramebuffersEXT") &&
-           fetch(bindFramebuffer, "glBindFramebufferEXT") &&
-           fetch(deleteFramebuffers, "glDeleteFramebuffersEXT") &&
-           fetch(genRenderbuffers, "glGenRenderbuffersEXT") &&
-           fetch(bindRenderbuffer, "glBindRenderbufferEXT") &&
-           fetch(renderbufferStorage, "glRenderbufferStorageEXT") &&
-           fetch(deleteRenderbuffers, "glDeleteRenderbuffersEXT") &&
-           fetch(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") &&
-           fetch(checkFramebufferStatus, "glCheckFramebufferStatusEXT");
+    return mqoFetchGlEntry(genFramebuffers, "glGenFramebuffersEXT") &&
+           mqoFetchGlEntry(bindFramebuffer, "glBindFramebufferEXT") &&
+           mqoFetchGlEntry(deleteFramebuffers, "glDeleteFramebuffersEXT") &&
+           mqoFetchGlEntry(genRenderbuffers, "glGenRenderbuffersEXT") &&
+           mqoFetchGlEntry(bindRenderbuffer, "glBindRenderbufferEXT") &&
+           mqoFetchGlEntry(renderbufferStorage, "glRenderbufferStorageEXT") &&
+           mqoFetchGlEntry(deleteRenderbuffers, "glDeleteRenderbuffersEXT") &&
+           mqoFetchGlEntry(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") &&
+           mqoFetchGlEntry(checkFramebufferStatus, "glCheckFramebufferStatusEXT");
 }
 
 GLuint makeRenderbuffer(GLenum format, int width, int height) {
