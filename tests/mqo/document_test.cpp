@@ -270,12 +270,12 @@ TEST_F(DocumentReader, MaterialHeaderNotAtLineStartKeepsEarlierCount) {
 }
 
 TEST_F(DocumentReader, MaterialLineWithTextureAndAlphaPlane) {
-    auto* text = open("\t\"m\" col(0.5 0.25 1.0 0.75) dif (0.5) amb(1.0) emi(0.25) spc(2.0) power(30.00)"
+    auto* file = open("\t\"m\" col(0.5 0.25 1.0 0.75) dif (0.5) amb(1.0) emi(0.25) spc(2.0) power(30.00)"
                       " tex(\"wood grain.bmp\") aplane(\"mask.tga\")\r\n"
                       "}\r\nafter\n");
     MqoMaterial materials[1] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(text, materials, 1), 1);
-    EXPECT_EQ(rest(text), "after\n");
+    EXPECT_EQ(mqoParseMaterialChunk(file, materials, 1), 1);
+    EXPECT_EQ(rest(file), "after\n");
     const MqoMaterial& m = materials[0];
     expectColour(m.diffuse, 0.25f, 0.125f, 0.5f, 0.75f);
     expectColour(m.ambient, 0.5f, 0.25f, 1.0f, 0.75f);
@@ -288,7 +288,7 @@ TEST_F(DocumentReader, MaterialLineWithTextureAndAlphaPlane) {
 }
 
 TEST_F(DocumentReader, TextureNameEdgeCases) {
-    auto* text = open("\"a\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) aplane(\"mask.tga\")\n"
+    auto* file = open("\"a\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) aplane(\"mask.tga\")\n"
                       "\"b\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex(plain.bmp)\n"
                       "\"c\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex()\n"
                       "\"d\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1) tex(\")\n"
@@ -296,7 +296,7 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
                       "\"f\" tex(\"t.bmp\") aplane(\"open.tga\n"
                       "}\n");
     MqoMaterial m[6] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(text, m, 6), 6);
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 6), 6);
     EXPECT_EQ(m[0].useTexture, 0);  // aplane without tex
     EXPECT_STREQ(m[0].textureFile, "");
     EXPECT_STREQ(m[0].alphaFile, "");
@@ -311,12 +311,12 @@ TEST_F(DocumentReader, TextureNameEdgeCases) {
 }
 
 TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
-    auto* text = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
+    auto* file = open("\t\"m\" power(5) tex(\"t.bmp\")\n"
                       "\t\"n\" vcol(1) dif(1) amb(1) emi(1) spc(1) power(9)\n"
                       "\t\"o\" col(0.5 0.5 0.5 1) dif(1) amb(1)\n"
                       "}\n");
     MqoMaterial m[3] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(text, m, 3), 3);
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 3), 3);
     expectColour(m[0].diffuse, 0, 0, 0, 0);
     expectColour(m[0].specular, 0, 0, 0, 0);
     EXPECT_EQ(m[0].power, 0.0f);
@@ -331,7 +331,7 @@ TEST_F(DocumentReader, MaterialLineWithoutColourHasZeroColours) {
 }
 
 TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
-    auto* text = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
+    auto* file = open("\t\"mat1\" shader(3) vcol(1) col(1.000 0.500 0.250 1.000) dif(0.800) amb(0.600) emi(0.000)"
                       " spc(0.000) power(5.00)\r\n"
                       "col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(1)\n"
                       "\"c\"col(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(2)\n"
@@ -339,7 +339,7 @@ TEST_F(DocumentReader, ColourScanStartsAtTheFirstWordCol) {
                       "\"e\" xcol(9 9 9 9)\tcol(1 1 1 0.5) dif(0.5) amb(0) emi(0) spc(0) power(4)\n"
                       "}\n");
     MqoMaterial m[5] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(text, m, 5), 5);
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 5), 5);
     expectColour(m[0].diffuse, 0.8f, 0.4f, 0.2f, 1.0f);
     expectColour(m[0].ambient, 0.6f, 0.3f, 0.15f, 1.0f);
     EXPECT_FLOAT_EQ(m[0].power, 5.0f);
@@ -375,10 +375,10 @@ TEST_F(DocumentReader, MoreMaterialLinesThanDeclaredAreIgnored) {
 }
 
 TEST_F(DocumentReader, VertexListStopsAtClosingLineAndIgnoresExtras) {
-    auto* text = open("1 2 3\n4.5 -5 6e-3\n7 8 9\n}\nnext\n");
+    auto* file = open("1 2 3\n4.5 -5 6e-3\n7 8 9\n}\nnext\n");
     MqoVec3 v[2] = {};
-    EXPECT_EQ(mqoParseVertexList(text, v, 2), 2);
-    EXPECT_EQ(rest(text), "next\n");
+    EXPECT_EQ(mqoParseVertexList(file, v, 2), 2);
+    EXPECT_EQ(rest(file), "next\n");
     EXPECT_FLOAT_EQ(v[0].x, 1);
     EXPECT_FLOAT_EQ(v[0].z, 3);
     EXPECT_FLOAT_EQ(v[1].x, 4.5f);
@@ -389,9 +389,9 @@ TEST_F(DocumentReader, VertexListStopsAtClosingLineAndIgnoresExtras) {
 TEST_F(DocumentReader, LineOverLimitIsReadInPieces) {
     // 300 characters: the first 255 are one line, the rest another.
     const std::string longLine = "1 2 3" + std::string(295, ' ');
-    auto* text = open(longLine + "\n4 5 6\n}\n");
+    auto* file = open(longLine + "\n4 5 6\n}\n");
     MqoVec3 v[3] = {};
-    EXPECT_EQ(mqoParseVertexList(text, v, 3), 3);
+    EXPECT_EQ(mqoParseVertexList(file, v, 3), 3);
     EXPECT_FLOAT_EQ(v[0].x, 1);
     EXPECT_FLOAT_EQ(v[1].x, 0);  // the tail piece: blanks only
     EXPECT_FLOAT_EQ(v[2].x, 4);
@@ -401,9 +401,9 @@ TEST_F(DocumentReader, LineOverLimitIsReadInPieces) {
 TEST_F(DocumentReader, TextureKeywordBeyondFirstPieceOfLongLine) {
     const std::string line =
         "\t\"m\" col(1 1 1 1) dif(1) amb(1) emi(1) spc(1) power(1)" + std::string(220, ' ') + "tex(\"far.bmp\")\n";
-    auto* text = open(line + "}\n");
+    auto* file = open(line + "}\n");
     MqoMaterial m[2] = {};
-    EXPECT_EQ(mqoParseMaterialChunk(text, m, 2), 2);
+    EXPECT_EQ(mqoParseMaterialChunk(file, m, 2), 2);
     EXPECT_EQ(m[0].useTexture, 0);
     expectColour(m[0].diffuse, 1, 1, 1, 1);
     EXPECT_EQ(m[1].useTexture, 1);
@@ -412,15 +412,15 @@ TEST_F(DocumentReader, TextureKeywordBeyondFirstPieceOfLongLine) {
 }
 
 TEST_F(DocumentReader, FaceList) {
-    auto* text = open("3 V(0 1 2) M(1) UV(0.1 0.2 0.3 0.4 0.5 0.6)\r\n"
+    auto* file = open("3 V(0 1 2) M(1) UV(0.1 0.2 0.3 0.4 0.5 0.6)\r\n"
                       "4 V(3 2 1 0) M(0) UV(1 2 3 4 5 6 7 8)\r\n"
                       "2 V(5 6) M(2)\r\n"
                       "3 V(7 8 9)\r\n"
                       "3 UV(0.5 0.5 0.5 0.5 0.5 0.5) V(1 2 3)\r\n"
                       "\t}\r\n");
     MqoFace f[5] = {};
-    EXPECT_EQ(mqoParseFaceList(text, f, 5), 5);
-    EXPECT_EQ(rest(text), "");
+    EXPECT_EQ(mqoParseFaceList(file, f, 5), 5);
+    EXPECT_EQ(rest(file), "");
     EXPECT_EQ(f[0].cornerCount, 3);
     EXPECT_EQ(f[0].material, 1);
     EXPECT_EQ(f[0].vertexIndex[2], 2);
@@ -445,11 +445,11 @@ TEST_F(DocumentReader, FaceList) {
 }
 
 TEST_F(DocumentReader, FaceListIgnoresLinesBeyondCapacity) {
-    auto* text = open("3 V(0 1 2) M(0)\n3 V(2 1 0) M(5)\n3 V(1 1 1) M(7)\n}\nrest\n");
+    auto* file = open("3 V(0 1 2) M(0)\n3 V(2 1 0) M(5)\n3 V(1 1 1) M(7)\n}\nrest\n");
     MqoFace f[1] = {};
-    EXPECT_EQ(mqoParseFaceList(text, f, 1), 1);
+    EXPECT_EQ(mqoParseFaceList(file, f, 1), 1);
     EXPECT_EQ(f[0].material, 0);
-    EXPECT_EQ(rest(text), "rest\n");
+    EXPECT_EQ(rest(file), "rest\n");
 }
 
 std::string floatBytes(std::initializer_list<float> values) {
@@ -464,10 +464,10 @@ std::string floatBytes(std::initializer_list<float> values) {
 
 TEST_F(DocumentReader, VectorBlockCopiesBinaryVertices) {
     const std::string data = floatBytes({1.5f, -2.0f, 3.25f, 0.0f, 1e-5f, -7.0f});
-    auto* text = open("\t\tVector 2 [24]\r\n" + data + "\r\n\t}\r\nnext\n");
+    auto* file = open("\t\tVector 2 [24]\r\n" + data + "\r\n\t}\r\nnext\n");
     MqoVec3 v[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(text, v, 2), 2);
-    EXPECT_EQ(rest(text), "next\n");
+    EXPECT_EQ(mqoParseVectorBlock(file, v, 2), 2);
+    EXPECT_EQ(rest(file), "next\n");
     EXPECT_EQ(v[0].x, 1.5f);
     EXPECT_EQ(v[0].y, -2.0f);
     EXPECT_EQ(v[0].z, 3.25f);
@@ -476,35 +476,35 @@ TEST_F(DocumentReader, VectorBlockCopiesBinaryVertices) {
 }
 
 TEST_F(DocumentReader, VectorBlockWithoutVectorLine) {
-    auto* text = open("\t\t1 2 3\n\t}\nnext\n");
+    auto* file = open("\t\t1 2 3\n\t}\nnext\n");
     MqoVec3 v[1] = {};
-    EXPECT_EQ(mqoParseVectorBlock(text, v, 1), -1);
-    EXPECT_EQ(rest(text), "\t}\nnext\n");
+    EXPECT_EQ(mqoParseVectorBlock(file, v, 1), -1);
+    EXPECT_EQ(rest(file), "\t}\nnext\n");
     EXPECT_EQ(v[0].x, 0.0f);
 }
 
 TEST_F(DocumentReader, VectorBlockCopiesOnlyWhatArrayAndBytesHold) {
     // Count beyond the array.
-    auto* text = open("Vector 3 [36]\n" + floatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9}) + "\n}\n");
+    auto* file = open("Vector 3 [36]\n" + floatBytes({1, 2, 3, 4, 5, 6, 7, 8, 9}) + "\n}\n");
     MqoVec3 two[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(text, two, 2), 2);
+    EXPECT_EQ(mqoParseVectorBlock(file, two, 2), 2);
     EXPECT_EQ(two[1].z, 6.0f);
     // Byte size below 12 per element.
-    text = open("Vector 3 [20]\n" + floatBytes({1, 2, 3, 4, 5}) + "\n}\n");
+    file = open("Vector 3 [20]\n" + floatBytes({1, 2, 3, 4, 5}) + "\n}\n");
     MqoVec3 three[3] = {};
-    EXPECT_EQ(mqoParseVectorBlock(text, three, 3), 1);
+    EXPECT_EQ(mqoParseVectorBlock(file, three, 3), 1);
     EXPECT_EQ(three[0].z, 3.0f);
     EXPECT_EQ(three[1].x, 0.0f);
     // Byte size beyond the end of the file: reads what is there.
-    text = open("Vector 2 [2000000000]\n" + floatBytes({1, 2, 3, 4}));
+    file = open("Vector 2 [2000000000]\n" + floatBytes({1, 2, 3, 4}));
     MqoVec3 more[2] = {};
-    EXPECT_EQ(mqoParseVectorBlock(text, more, 2), 1);
+    EXPECT_EQ(mqoParseVectorBlock(file, more, 2), 1);
     EXPECT_EQ(more[0].y, 2.0f);
-    EXPECT_EQ(rest(text), "");
+    EXPECT_EQ(rest(file), "");
     // Negative count and size.
-    text = open("Vector -4 [-12]\n}\nnext\n");
-    EXPECT_EQ(mqoParseVectorBlock(text, more, 2), 0);
-    EXPECT_EQ(rest(text), "next\n");
+    file = open("Vector -4 [-12]\n}\nnext\n");
+    EXPECT_EQ(mqoParseVectorBlock(file, more, 2), 0);
+    EXPECT_EQ(rest(file), "next\n");
 }
 
 TEST_F(DocumentReader, ObjectWithBinaryVerticesAndFaces) {

@@ -1,7 +1,8 @@
 // The instanced frame path against the fixed-function one: the same flowers give the same
-// picture, and models that only the fixed-function path draws right fall back to it.
+// picture, and what only the fixed-function path draws right falls back to it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,10 +18,8 @@ namespace {
 
 struct PictureCase {
     const char* name;
-    int width;
-    int height;
-    int16_t flowers;
-    int16_t size;
+    int width, height;
+    int16_t flowers, size;
     int frames;
     uint32_t seed;
 };
@@ -29,36 +28,20 @@ void PrintTo(const PictureCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-std::vector<uint8_t> render(const PictureCase& c, SceneRenderer renderer) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(c.width) * c.height * 4);
+// The picture's colours, alpha aside, row by row.
+std::vector<uint32_t> render(const PictureCase& c, SceneRenderer renderer) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(c.width) * c.height);
     EXPECT_TRUE(headlessGlOpen(c.width, c.height)) << "no offscreen OpenGL context";
     EXPECT_TRUE(sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, renderer}));
     EXPECT_EQ(sceneActiveRenderer(), renderer);
     for (int frame = 0; frame < c.frames; ++frame)
         sceneRenderFrame();
-    headlessGlReadPixels(pixels.data());
+    headlessGlReadPixels(reinterpret_cast<uint8_t*>(pixels.data()));
     sceneRelease();
     headlessGlClose();
+    for (uint32_t& pixel : pixels)
+        pixel &= 0x00ffffffu;  // little-endian RGBA
     return pixels;
-}
-
-uint32_t colourAt(const std::vector<uint8_t>& pixels, int width, int x, int y) {
-    uint32_t colour;
-    std::memcpy(&colour, &pixels[(static_cast<size_t>(y) * width + x) * 4], sizeof colour);
-    return colour & 0x00ffffffu;  // little-endian RGBA: alpha aside
-}
-
-// A pixel on a flower's edge has a neighbour of another colour in the reference picture.
-bool onEdge(const std::vector<uint8_t>& pixels, int width, int height, int x, int y) {
-    const uint32_t centre = colourAt(pixels, width, x, y);
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int nx = x + dx;
-            const int ny = y + dy;
-            if (nx >= 0 && ny >= 0 && nx < width && ny < height && colourAt(pixels, width, nx, ny) != centre)
-                return true;
-        }
-    return false;
 }
 
 class FramePathPicture : public ::testing::TestWithParam<PictureCase> {};
@@ -67,18 +50,25 @@ class FramePathPicture : public ::testing::TestWithParam<PictureCase> {};
 
 TEST_P(FramePathPicture, InstancedDrawsWhatFixedDraws) {
     const PictureCase& c = GetParam();
-    const std::vector<uint8_t> fixed = render(c, SceneRenderer::Fixed);
-    const std::vector<uint8_t> instanced = render(c, SceneRenderer::Instanced);
-    long differing = 0;
-    long inside = 0;
-    long tinted = 0;
+    const std::vector<uint32_t> fixed = render(c, SceneRenderer::Fixed);
+    const std::vector<uint32_t> instanced = render(c, SceneRenderer::Instanced);
+    const auto at = [&](int x, int y) { return fixed[static_cast<size_t>(y) * c.width + x]; };
+    // A pixel on a flower's edge has a neighbour of another colour in the fixed picture.
+    const auto onEdge = [&](int x, int y) {
+        for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, c.height - 1); ++ny)
+            for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, c.width - 1); ++nx)
+                if (at(nx, ny) != at(x, y))
+                    return true;
+        return false;
+    };
+    long differing = 0, inside = 0, tinted = 0;
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            tinted += colourAt(fixed, c.width, x, y) != 0x00ffffffu;
-            if (colourAt(fixed, c.width, x, y) == colourAt(instanced, c.width, x, y))
-                continue;
-            ++differing;
-            inside += !onEdge(fixed, c.width, c.height, x, y);
+            tinted += at(x, y) != 0x00ffffffu;
+            if (at(x, y) != instanced[static_cast<size_t>(y) * c.width + x]) {
+                ++differing;
+                inside += !onEdge(x, y);
+            }
         }
     EXPECT_GT(tinted, 0) << "no flower in sight: the comparison would prove nothing";
     EXPECT_LE(differing, static_cast<long>(c.width) * c.height / 1000) << differing << " pixels differ";
@@ -93,75 +83,56 @@ INSTANTIATE_TEST_SUITE_P(Scenes, FramePathPicture,
                                            PictureCase{"MostFlowers", 960, 540, 10000, 100, 3, 15}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-namespace {
-
-// A model of one object whose batches draw a triangle each.
-struct HandMadeModel {
-    MqoModel model{};
-    MqoMaterialBatch batches[2]{};
-    MqoPlainVertex corners[3]{{{0, 0, 0}, {}}, {{1, 0, 0}, {}}, {{0, 1, 0}, {}}};
-
-    explicit HandMadeModel(int batchCount) {
+// Models of one visible object with two batches, one triangle each, spoilt one way each.
+TEST(FramePathChoice, WhatOnlyTheFixedPathDrawsRightFallsBack) {
+    ASSERT_TRUE(headlessGlOpen(16, 16));
+    const struct {
+        void (*spoil)(MqoModel&, MqoMaterialBatch*);
+        const char* reason;  // null: the instanced path takes it
+    } cases[] = {
+        {[](MqoModel&, MqoMaterialBatch*) {}, nullptr},
+        {[](MqoModel&, MqoMaterialBatch* b) { b[0].useTexture = 1; }, "textured"},
+        {[](MqoModel&, MqoMaterialBatch* b) { b[1].diffuse[0] = 0.5f; }, "several materials"},
+        {[](MqoModel&, MqoMaterialBatch* b) { b[0].diffuse[3] = b[1].diffuse[3] = 0.5f; }, "transparent"},
+        {[](MqoModel& m, MqoMaterialBatch*) { m.alpha = 128; }, "transparent"},
+        {[](MqoModel& m, MqoMaterialBatch*) { m.objects[0].visible = 0; }, "no triangles"},
+    };
+    MqoPlainVertex corners[3] = {{{0, 0, 0}, {}}, {{1, 0, 0}, {}}, {{0, 1, 0}, {}}};
+    for (const auto& c : cases) {
+        MqoModel model{};
+        MqoMaterialBatch batches[2]{};
         model.alpha = 255;
         model.objectCount = 1;
-        model.objects[0].visible = 1;
-        model.objects[0].batchCount = batchCount;
-        model.objects[0].batches = batches;
+        model.objects[0] = {"o", 1, 0, 2, batches};
         for (MqoMaterialBatch& batch : batches) {
             batch.hasMaterial = 1;
             batch.vertexCount = 3;
             batch.plainVertices = corners;
             batch.diffuse[3] = 1.0f;
         }
-    }
-};
-
-struct RefusedModel {
-    const char* name;
-    void (*spoil)(HandMadeModel&);
-    const char* reason;
-};
-
-}  // namespace
-
-TEST(FramePathChoice, ModelsOnlyTheFixedPathDrawsRightFallBack) {
-    ASSERT_TRUE(headlessGlOpen(16, 16));
-    const RefusedModel refused[] = {
-        {"textured", [](HandMadeModel& m) { m.batches[0].useTexture = 1; }, "textured"},
-        {"two materials", [](HandMadeModel& m) { m.batches[1].diffuse[0] = 0.5f; }, "several materials"},
-        {"see-through material", [](HandMadeModel& m) { m.batches[0].diffuse[3] = m.batches[1].diffuse[3] = 0.5f; }, "transparent"},
-        {"see-through model", [](HandMadeModel& m) { m.model.alpha = 128; }, "transparent"},
-        {"hidden object", [](HandMadeModel& m) { m.model.objects[0].visible = 0; }, "no triangles"},
-    };
-    for (const RefusedModel& r : refused) {
-        HandMadeModel made(2);
-        r.spoil(made);
+        c.spoil(model, batches);
         const char* reason = nullptr;
-        EXPECT_FALSE(instancedPathStart(&made.model, 10, &reason)) << r.name;
-        EXPECT_NE(std::string(reason ? reason : "").find(r.reason), std::string::npos) << r.name << ": " << reason;
+        EXPECT_EQ(instancedPathStart(&model, 10, &reason), c.reason == nullptr) << reason;
+        if (c.reason) {
+            EXPECT_NE(std::string(reason ? reason : "").find(c.reason), std::string::npos) << reason;
+        }
+        instancedPathRelease(true);
     }
     const char* reason = nullptr;
     EXPECT_FALSE(instancedPathStart(nullptr, 10, &reason));
-    HandMadeModel twoBatchesOneMaterial(2);
-    EXPECT_TRUE(instancedPathStart(&twoBatchesOneMaterial.model, 10, &reason)) << reason;
-    instancedPathRelease(true);
     headlessGlClose();
 }
 
 TEST(FramePathChoice, EnvironmentForcesTheFixedPath) {
-    const PictureCase c{"", 64, 64, 10, 100, 1, 1};
     static char forced[] = "PETALRAIN_RENDERER=fixed";
     static char cleared[] = "PETALRAIN_RENDERER=";
-    putenv(forced);
-    ASSERT_TRUE(headlessGlOpen(c.width, c.height));
-    sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, SceneRenderer::Automatic});
-    putenv(cleared);
-    EXPECT_EQ(sceneActiveRenderer(), SceneRenderer::Fixed);
-    EXPECT_NE(sceneRendererFallback(), nullptr);
-    sceneRelease();
-    sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, SceneRenderer::Automatic});
-    EXPECT_EQ(sceneActiveRenderer(), SceneRenderer::Instanced);
-    EXPECT_EQ(sceneRendererFallback(), nullptr);
-    sceneRelease();
+    ASSERT_TRUE(headlessGlOpen(64, 64));
+    for (char* setting : {forced, cleared}) {
+        putenv(setting);
+        sceneStart({64, 64, 10, 100, true, 1, SceneRenderer::Automatic});
+        EXPECT_EQ(sceneActiveRenderer(), setting == forced ? SceneRenderer::Fixed : SceneRenderer::Instanced);
+        EXPECT_EQ(sceneRendererFallback() != nullptr, setting == forced);
+        sceneRelease();
+    }
     headlessGlClose();
 }

@@ -23,7 +23,6 @@ size_t openDescriptors() {
 TEST(EmbeddedModel, LoadsFromMemoryLeavingNothingBehind) {
     const std::filesystem::path& folder = privateTempFolder();
     ASSERT_TRUE(headlessGlOpen(16, 16));
-    mqoStartLoader();
     const size_t descriptors = openDescriptors();
     MqoModel* model = sceneLoadEmbeddedModel(0.015);
     ASSERT_NE(model, nullptr);

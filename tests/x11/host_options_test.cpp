@@ -59,11 +59,6 @@ TEST(HostOptions, XScreenSaverStandardOptionsRendererAndFrameRate) {
     EXPECT_EQ(standard.options.visualId, 0x21ul);
     EXPECT_TRUE(standard.options.fps);
     EXPECT_EQ(standard.options.renderer, SceneRenderer::Fixed);
-
-    const Parsed defaults = parse({});
-    EXPECT_EQ(defaults.options.visual, HostVisual::Best);
-    EXPECT_FALSE(defaults.options.fps);
-    EXPECT_EQ(defaults.options.renderer, SceneRenderer::Automatic);
     EXPECT_FALSE(parse({"--fps", "--no-fps"}).options.fps);
     EXPECT_EQ(parse({"--visual", "default"}).options.visual, HostVisual::Default);
     EXPECT_EQ(parse({"--root", "-window"}).options.target, HostTarget::OwnWindow);
