@@ -10,7 +10,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec build/release/x11/petalrain "$@"
+    exec build/release/linux/petalrain "$@"
 fi
 
 echo "No display (DISPLAY is unset): rendering 120 frames at 1920x1080 headless into out/frames/."

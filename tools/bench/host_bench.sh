@@ -6,9 +6,9 @@
 # its window is unmapped. Each figure comes from the difference of two runs of N and 2N
 # frames, so start-up and tear-down drop out; the share of a core at the default cadence is
 # also read from a running host's own CPU time.
-# usage: host_bench.sh [PETALRAIN]   (default build/native/x11/petalrain)
+# usage: host_bench.sh [PETALRAIN]   (default build/native/linux/petalrain)
 set -euo pipefail
-host=$(realpath "${1:-build/native/x11/petalrain}")
+host=$(realpath "${1:-build/native/linux/petalrain}")
 work=$(mktemp -d)
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 

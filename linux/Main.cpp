@@ -8,7 +8,7 @@
 
 #include "FlowerScene.h"
 #include "FrameLoop.h"
-#include "GlxWindow.h"
+#include "x11_window.h"
 #include "HostOptions.h"
 #include "MqoGl.h"
 #include "SceneStart.h"

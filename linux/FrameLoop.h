@@ -1,7 +1,7 @@
 // The host's run: window events, visibility, size changes, stop signals and frame pacing.
 #pragma once
 
-#include "GlxWindow.h"
+#include "x11_window.h"
 #include "HostOptions.h"
 
 // Draws frames at the options' cadence while the window shows, and idles while it is

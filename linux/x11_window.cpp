@@ -1,4 +1,4 @@
-#include "GlxWindow.h"
+#include "x11_window.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
