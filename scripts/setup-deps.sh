@@ -7,9 +7,10 @@ set -euo pipefail
 profile=${1:-test}
 
 packages=(
-    # the programs: the Linux saver, the headless renderer
+    # the programs: the Linux saver (X11 and Wayland), the headless renderer
     cmake ninja-build g++ pkg-config
     libgl-dev libegl-dev libglu1-mesa-dev libx11-dev libpng-dev
+    libwayland-dev wayland-protocols libwayland-bin
     libegl-mesa0 libglx-mesa0 libgl1-mesa-dri
 )
 release_packages=(
