@@ -73,7 +73,8 @@ void onCreate(HWND window) {
     mqoSetGlProcLookup(wglProcAddress);
     sceneInit();
     if (const char* fallback = sceneRendererFallback())
-        std::fprintf(stderr, "Petalrain: drawing with the fixed-function path: %s\n", fallback);
+        std::fprintf(stderr, "Petalrain: drawing with the %s path: %s\n", sceneActivePathName(),
+                     fallback);
 }
 
 void drawFrame(HWND window) {

@@ -18,9 +18,7 @@ void drawFlower(const Flower& flower) {
 
 }  // namespace
 
-void advanceAndDrawFlowers() {
-    for (int32_t i = 0; i < flowerScene.flowerCount; ++i) {
-        advanceFlower(flowerScene.flowers[i]);
+void drawFlowersFixed() {
+    for (int32_t i = 0; i < flowerScene.flowerCount; ++i)
         drawFlower(flowerScene.flowers[i]);
-    }
 }

@@ -1,14 +1,12 @@
 #include "FlowerScene.h"
 
-#include "FixedFramePath.h"
 #include "FlowerSceneState.h"
-#include "InstancedFramePath.h"
+#include "FramePath.h"
 #include "MqoLoader.h"
 #include "Random.h"
 #include "SaverGeometry.h"
 #include "SaverSettings.h"
 #include "ScenePlatform.h"
-#include "SceneRendererChoice.h"
 #include "SceneSeed.h"
 
 #include <GL/glu.h>
@@ -17,16 +15,6 @@
 FlowerScene flowerScene;
 
 namespace {
-
-bool instanced;
-
-// After the model is loaded: the instanced path where the context and the model allow it.
-void chooseFramePath() {
-    const char* reason = nullptr;
-    instanced = sceneWantsInstanced() &&
-                instancedPathStart(flowerScene.flowerModel, flowerScene.flowerCount, &reason);
-    sceneRecordRenderer(instanced ? SceneRenderer::Instanced : SceneRenderer::Fixed, reason);
-}
 
 constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
 constexpr double modelScale = 0.015;
@@ -65,22 +53,41 @@ void sceneInit() {
     glEnable(GL_DEPTH_TEST);
     // Starts the loader too. Without a model the scene runs all the same and draws nothing.
     flowerScene.flowerModel = sceneLoadEmbeddedModel(modelScale);
-    chooseFramePath();
+    framePathStart(flowerScene.flowerModel, flowerScene.flowerCount);
 }
 
-void sceneRenderFrame() {
+void sceneAdvance() {
+    for (int32_t i = 0; i < flowerScene.flowerCount; ++i)
+        advanceFlower(flowerScene.flowers[i]);
+}
+
+void sceneDrawPart(int x, int y, int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(flowerScene.fovY, saverGeometry.width / viewHeight(), flowerScene.nearPlane,
-                   flowerScene.farPlane);
+    const double aspect = saverGeometry.width / viewHeight();
+    if (x == 0 && y == 0 && width == saverGeometry.width && height == saverGeometry.height) {
+        gluPerspective(flowerScene.fovY, aspect, flowerScene.nearPlane, flowerScene.farPlane);
+    } else {
+        // The whole area's frustum, cut down to the part: flowers cross from one part to the
+        // next as they would across one window.
+        const double top = flowerScene.nearPlane * std::tan(flowerScene.fovY * 0.5 * degreesToRadians);
+        const double right = top * aspect;
+        const double areaWidth = saverGeometry.width > 0 ? saverGeometry.width : 1;
+        const double areaHeight = viewHeight();
+        glFrustum(-right + 2 * right * x / areaWidth, -right + 2 * right * (x + width) / areaWidth,
+                  top - 2 * top * (y + height) / areaHeight, top - 2 * top * y / areaHeight, flowerScene.nearPlane,
+                  flowerScene.farPlane);
+    }
     gluLookAt(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0);
     glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (instanced)
-        instancedPathAdvanceAndDraw();
-    else
-        advanceAndDrawFlowers();
+    framePathDraw();
     glFlush();
+}
+
+void sceneRenderFrame() {
+    sceneAdvance();
+    sceneDrawPart(0, 0, saverGeometry.width, saverGeometry.height);
 }
 
 void sceneResize(int width, int height) {
@@ -100,8 +107,7 @@ void sceneRelease() {
     // Without a current context OpenGL answers null. The Windows host deletes its context
     // first: buffers and program went with it, and the process is ending.
     const bool contextCurrent = glGetString(GL_VERSION) != nullptr;
-    instancedPathRelease(contextCurrent);
-    instanced = false;
+    framePathRelease(contextCurrent);
     delete[] flowerScene.flowers;
     flowerScene.flowers = nullptr;
     flowerScene.flowerCount = 0;

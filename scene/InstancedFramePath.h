@@ -9,13 +9,12 @@
 
 // Needs the current context. False, with a one-line reason, when the context lacks
 // OpenGL 3.3 (or 2.1 with instanced drawing and instanced arrays), when its shader does
-// not link, or when the model holds something that only the fixed-function path draws
+// not build, or when the model holds something that only the fixed-function path draws
 // as it should: textures, several materials, transparency.
 bool instancedPathStart(const MqoModel* model, int32_t flowerCount, const char** reason);
 
-// Steps every flower exactly as the fixed-function path does, then draws them all,
-// front to back.
-void instancedPathAdvanceAndDraw();
+// Draws the flowers' current step, nearest first.
+void instancedPathDraw();
 
 // Deletes the path's program and buffers when contextCurrent; without a context they
 // went with it.

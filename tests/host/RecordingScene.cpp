@@ -28,3 +28,7 @@ void sceneRelease() {
 const char* sceneRendererFallback() {
     return nullptr;
 }
+
+const char* sceneActivePathName() {
+    return "recorded";
+}

@@ -1,18 +1,23 @@
-// The instanced frame path against the fixed-function one: the same flowers give the same
-// picture, and what only the fixed-function path draws right falls back to it.
+// The fast frame paths against the fixed-function one: the same flowers give the same
+// picture but along flower edges, and what only the fixed-function path draws right falls
+// back to it. The same tests run again on a context that offers OpenGL 1.1 alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FlowerScene.h"
 #include "HeadlessGl.h"
 #include "InstancedFramePath.h"
 #include "SceneStart.h"
+#include "SpriteFramePath.h"
 
 namespace {
 
@@ -24,8 +29,10 @@ struct PictureCase {
     uint32_t seed;
 };
 
-void PrintTo(const PictureCase& c, std::ostream* out) {
-    *out << c.name;
+// The ctest entry that stands in for Microsoft's software OpenGL sets this.
+bool openGl11Only() {
+    const char* version = std::getenv("MESA_GL_VERSION_OVERRIDE");
+    return version && !std::strcmp(version, "1.1");
 }
 
 // The picture's colours, alpha aside, row by row.
@@ -34,6 +41,9 @@ std::vector<uint32_t> render(const PictureCase& c, SceneRenderer renderer) {
     EXPECT_TRUE(headlessGlOpen(c.width, c.height)) << "no offscreen OpenGL context";
     EXPECT_TRUE(sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, renderer}));
     EXPECT_EQ(sceneActiveRenderer(), renderer);
+    if (renderer == SceneRenderer::Sprite) {
+        EXPECT_STREQ(sceneActivePathName(), openGl11Only() ? "sprite (OpenGL 1.1)" : "sprite");
+    }
     for (int frame = 0; frame < c.frames; ++frame)
         sceneRenderFrame();
     headlessGlReadPixels(reinterpret_cast<uint8_t*>(pixels.data()));
@@ -44,61 +54,94 @@ std::vector<uint32_t> render(const PictureCase& c, SceneRenderer renderer) {
     return pixels;
 }
 
-class FramePathPicture : public ::testing::TestWithParam<PictureCase> {};
+const std::vector<uint32_t>& fixedPicture(const PictureCase& c) {
+    static std::map<std::string, std::vector<uint32_t>> pictures;
+    auto found = pictures.find(c.name);
+    if (found == pictures.end())
+        found = pictures.emplace(c.name, render(c, SceneRenderer::Fixed)).first;
+    return found->second;
+}
+
+class FramePathPicture : public ::testing::TestWithParam<std::tuple<PictureCase, SceneRenderer>> {};
 
 }  // namespace
 
-TEST_P(FramePathPicture, InstancedDrawsWhatFixedDraws) {
-    const PictureCase& c = GetParam();
-    const std::vector<uint32_t> fixed = render(c, SceneRenderer::Fixed);
-    const std::vector<uint32_t> instanced = render(c, SceneRenderer::Instanced);
-    const auto at = [&](int x, int y) { return fixed[static_cast<size_t>(y) * c.width + x]; };
-    // A pixel on a flower's edge has a neighbour of another colour in the fixed picture.
+TEST_P(FramePathPicture, DrawsWhatTheFixedPathDraws) {
+    const auto& [c, renderer] = GetParam();
+    if (renderer == SceneRenderer::Instanced && openGl11Only())
+        GTEST_SKIP() << "OpenGL 1.1 has no instancing";
+    const std::vector<uint32_t>& fixed = fixedPicture(c);
+    const std::vector<uint32_t> fast = render(c, renderer);
+    const auto at = [&](const std::vector<uint32_t>& picture, int x, int y) {
+        return picture[static_cast<size_t>(y) * c.width + x];
+    };
+    // A pixel on a flower's edge has a neighbour of another colour in either picture: an
+    // outline's slit narrower than a pixel may show in one picture alone.
     const auto onEdge = [&](int x, int y) {
-        for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, c.height - 1); ++ny)
-            for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, c.width - 1); ++nx)
-                if (at(nx, ny) != at(x, y))
-                    return true;
+        for (const std::vector<uint32_t>* picture : {&fixed, &fast})
+            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, c.height - 1); ++ny)
+                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, c.width - 1); ++nx)
+                    if (at(*picture, nx, ny) != at(*picture, x, y))
+                        return true;
         return false;
     };
     long differing = 0, inside = 0, tinted = 0;
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            tinted += at(x, y) != 0x00ffffffu;
-            if (at(x, y) != instanced[static_cast<size_t>(y) * c.width + x]) {
+            tinted += at(fixed, x, y) != 0x00ffffffu;
+            if (at(fixed, x, y) != at(fast, x, y)) {
                 ++differing;
                 inside += !onEdge(x, y);
             }
         }
     EXPECT_GT(tinted, 0) << "no flower in sight: the comparison would prove nothing";
     EXPECT_LE(differing, static_cast<long>(c.width) * c.height / 1000) << differing << " pixels differ";
-    EXPECT_EQ(inside, 0) << "pixels inside flowers differ: a flower is misplaced, mis-tinted or out of order";
+    EXPECT_EQ(inside, 0) << "pixels inside flowers differ: a flower is misplaced, mis-tinted, out of order or cut wrong";
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, FramePathPicture,
-                         ::testing::Values(PictureCase{"Default", 1920, 1080, 7500, 100, 3, 11},
-                                           PictureCase{"SmallFlowersRespawnAndWrap", 120, 900, 250, 10, 40, 12},
-                                           PictureCase{"LargestSize", 640, 360, 2000, 300, 3, 13},
-                                           PictureCase{"OneFlower", 320, 240, 1, 100, 3, 38},
-                                           PictureCase{"MostFlowers", 960, 540, 10000, 100, 3, 15}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, FramePathPicture,
+    ::testing::Combine(::testing::Values(PictureCase{"Default", 1920, 1080, 7500, 100, 3, 11},
+                                         PictureCase{"SmallFlowersRespawnAndWrap", 120, 900, 250, 10, 40, 12},
+                                         PictureCase{"LargestSize", 640, 360, 2000, 300, 3, 13},
+                                         PictureCase{"LargestSizeIn4K", 3840, 2160, 7500, 300, 3, 14},
+                                         PictureCase{"OneFlower", 320, 240, 1, 100, 3, 38},
+                                         PictureCase{"MostFlowers", 960, 540, 10000, 100, 3, 15}),
+                       ::testing::Values(SceneRenderer::Instanced, SceneRenderer::Sprite)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) +
+               (std::get<1>(info.param) == SceneRenderer::Sprite ? "Sprite" : "Instanced");
+    });
 
 // Models of one visible object with two batches, one triangle each, spoilt one way each.
-TEST(FramePathChoice, WhatOnlyTheFixedPathDrawsRightFallsBack) {
+TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
     ASSERT_TRUE(headlessGlOpen(16, 16));
+    using Spoil = void (*)(MqoModel&, MqoMaterialBatch*, MqoPlainVertex*);
     const struct {
-        void (*spoil)(MqoModel&, MqoMaterialBatch*);
-        const char* reason;  // null: the instanced path takes it
+        Spoil spoil;
+        const char* instancedRefusal;  // null: the path takes it
+        const char* spriteRefusal;
     } cases[] = {
-        {[](MqoModel&, MqoMaterialBatch*) {}, nullptr},
-        {[](MqoModel&, MqoMaterialBatch* b) { b[0].useTexture = 1; }, "textured"},
-        {[](MqoModel&, MqoMaterialBatch* b) { b[1].diffuse[0] = 0.5f; }, "several materials"},
-        {[](MqoModel&, MqoMaterialBatch* b) { b[0].diffuse[3] = b[1].diffuse[3] = 0.5f; }, "transparent"},
-        {[](MqoModel& m, MqoMaterialBatch*) { m.alpha = 128; }, "transparent"},
-        {[](MqoModel& m, MqoMaterialBatch*) { m.objects[0].visible = 0; }, "no triangles"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex*) {}, nullptr, nullptr},
+        {[](MqoModel&, MqoMaterialBatch* b, MqoPlainVertex*) { b[0].useTexture = 1; }, "textured", "textured"},
+        {[](MqoModel&, MqoMaterialBatch* b, MqoPlainVertex*) { b[1].diffuse[0] = 0.5f; }, "several materials",
+         "several materials"},
+        {[](MqoModel&, MqoMaterialBatch* b, MqoPlainVertex*) { b[0].diffuse[3] = b[1].diffuse[3] = 0.5f; },
+         "transparent", "transparent"},
+        {[](MqoModel& m, MqoMaterialBatch*, MqoPlainVertex*) { m.alpha = 128; }, "transparent", "transparent"},
+        {[](MqoModel& m, MqoMaterialBatch*, MqoPlainVertex*) { m.objects[0].visible = 0; }, "no triangles",
+         "no triangles"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[2].position[2] = 0.5f; }, nullptr, "not flat"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[1].position[0] = NAN; }, nullptr, "not finite"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[2].position[0] = 2, v[2].position[1] = 0; },
+         nullptr, "no area"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) {
+             v[0] = {{-3e38f, -3e38f, 0}, {}}, v[1] = {{3e38f, -3e38f, 0}, {}}, v[2] = {{0, 3e38f, 0}, {}};
+         },
+         nullptr, "too large"},
     };
-    MqoPlainVertex corners[3] = {{{0, 0, 0}, {}}, {{1, 0, 0}, {}}, {{0, 1, 0}, {}}};
     for (const auto& c : cases) {
+        MqoPlainVertex corners[3] = {{{0, 0, 0}, {}}, {{1, 0, 0}, {}}, {{0, 1, 0}, {}}};
         MqoModel model{};
         MqoMaterialBatch batches[2]{};
         model.alpha = 255;
@@ -110,29 +153,72 @@ TEST(FramePathChoice, WhatOnlyTheFixedPathDrawsRightFallsBack) {
             batch.plainVertices = corners;
             batch.diffuse[3] = 1.0f;
         }
-        c.spoil(model, batches);
+        c.spoil(model, batches, corners);
         const char* reason = nullptr;
-        EXPECT_EQ(instancedPathStart(&model, 10, &reason), c.reason == nullptr) << reason;
-        if (c.reason) {
-            EXPECT_NE(std::string(reason ? reason : "").find(c.reason), std::string::npos) << reason;
+        SpriteForm form{};
+        const bool instanced = instancedPathStart(&model, 10, &reason);
+        if (!openGl11Only()) {
+            EXPECT_EQ(instanced, c.instancedRefusal == nullptr) << reason;
+        }
+        if (!instanced && c.instancedRefusal) {
+            EXPECT_NE(std::string(reason ? reason : "").find(c.instancedRefusal), std::string::npos) << reason;
+        }
+        EXPECT_EQ(spritePathStart(&model, 10, &form, &reason), c.spriteRefusal == nullptr) << reason;
+        if (c.spriteRefusal) {
+            EXPECT_NE(std::string(reason ? reason : "").find(c.spriteRefusal), std::string::npos) << reason;
         }
         instancedPathRelease(true);
+        spritePathRelease(true);
     }
     const char* reason = nullptr;
+    SpriteForm form{};
     EXPECT_FALSE(instancedPathStart(nullptr, 10, &reason));
+    EXPECT_FALSE(spritePathStart(nullptr, 10, &form, &reason));
     headlessGlClose();
 }
 
-TEST(FramePathChoice, EnvironmentForcesTheFixedPath) {
-    static char forced[] = "PETALRAIN_RENDERER=fixed";
+TEST(FramePathChoice, EnvironmentNamesThePath) {
+    static char fixed[] = "PETALRAIN_RENDERER=fixed";
+    static char instanced[] = "PETALRAIN_RENDERER=instanced";
     static char cleared[] = "PETALRAIN_RENDERER=";
+    const struct {
+        char* setting;
+        SceneRenderer taken;
+    } cases[] = {{fixed, SceneRenderer::Fixed}, {instanced, SceneRenderer::Instanced}, {cleared, SceneRenderer::Sprite}};
     ASSERT_TRUE(headlessGlOpen(64, 64));
-    for (char* setting : {forced, cleared}) {
-        putenv(setting);
+    for (const auto& c : cases) {
+        if (c.taken == SceneRenderer::Instanced && openGl11Only())
+            continue;
+        putenv(c.setting);
         sceneStart({64, 64, 10, 100, true, 1, SceneRenderer::Automatic});
-        EXPECT_EQ(sceneActiveRenderer(), setting == forced ? SceneRenderer::Fixed : SceneRenderer::Instanced);
-        EXPECT_EQ(sceneRendererFallback() != nullptr, setting == forced);
+        EXPECT_EQ(sceneActiveRenderer(), c.taken) << c.setting;
+        EXPECT_EQ(sceneRendererFallback() != nullptr, c.setting != cleared) << c.setting;
         sceneRelease();
     }
+    headlessGlClose();
+}
+
+TEST(FramePathChoice, SpritePathLeavesTheStateAsItFoundIt) {
+    ASSERT_TRUE(headlessGlOpen(64, 64));
+    sceneStart({64, 64, 50, 100, true, 1, SceneRenderer::Sprite});
+    ASSERT_EQ(sceneActiveRenderer(), SceneRenderer::Sprite);
+    sceneRenderFrame();
+    for (GLenum capability : {GL_TEXTURE_2D, GL_ALPHA_TEST, GL_BLEND})
+        EXPECT_FALSE(glIsEnabled(capability)) << capability;
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        EXPECT_FALSE(glIsEnabled(array)) << array;
+    GLint value = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_SHADE_MODEL, &value);
+    EXPECT_EQ(value, GL_SMOOTH);
+    if (!openGl11Only()) {
+        glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+        EXPECT_EQ(value, 0);
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &value);
+        EXPECT_EQ(value, 0);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    sceneRelease();
     headlessGlClose();
 }

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     if (!sceneStart(start))
         std::fprintf(stderr, "petalrain-render: the flower model did not load; frames stay white\n");
     if (const char* fallback = sceneRendererFallback())
-        std::fprintf(stderr, "petalrain-render: drawing with the fixed-function path: %s\n", fallback);
+        std::fprintf(stderr, "petalrain-render: drawing with the %s path: %s\n", sceneActivePathName(),
+                     fallback);
 
     std::vector<uint8_t> pixels(static_cast<size_t>(options.width) * options.height * 4);
     std::vector<double> milliseconds;

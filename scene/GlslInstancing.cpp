@@ -1,0 +1,165 @@
+#include "GlslInstancing.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "FlowerSceneState.h"
+#include "MqoLoader.h"
+
+namespace {
+
+// 3.3 has instancing in its core; 2.1 needs both extensions, whose entry points carry ARB.
+const char* checkContext(bool& core) {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0;
+    int minor = 0;
+    if (!version || std::sscanf(version, "%d.%d", &major, &minor) != 2)
+        return "the context does not say its OpenGL version";
+    core = major > 3 || (major == 3 && minor >= 3);
+    if (core)
+        return nullptr;
+    if ((major == 2 && minor >= 1) || major == 3) {
+        if (mqoHasGlExtension("GL_ARB_draw_instanced") && mqoHasGlExtension("GL_ARB_instanced_arrays"))
+            return nullptr;
+    }
+    return "the context has neither OpenGL 3.3 nor 2.1 with instanced drawing and instanced arrays";
+}
+
+bool fetchEntries(InstancingGl& gl, bool core) {
+    return mqoFetchGlEntry(gl.createShader, "glCreateShader") && mqoFetchGlEntry(gl.shaderSource, "glShaderSource") &&
+           mqoFetchGlEntry(gl.compileShader, "glCompileShader") && mqoFetchGlEntry(gl.getShaderiv, "glGetShaderiv") &&
+           mqoFetchGlEntry(gl.getShaderInfoLog, "glGetShaderInfoLog") &&
+           mqoFetchGlEntry(gl.deleteShader, "glDeleteShader") && mqoFetchGlEntry(gl.createProgram, "glCreateProgram") &&
+           mqoFetchGlEntry(gl.attachShader, "glAttachShader") &&
+           mqoFetchGlEntry(gl.bindAttribLocation, "glBindAttribLocation") &&
+           mqoFetchGlEntry(gl.linkProgram, "glLinkProgram") && mqoFetchGlEntry(gl.getProgramiv, "glGetProgramiv") &&
+           mqoFetchGlEntry(gl.getProgramInfoLog, "glGetProgramInfoLog") &&
+           mqoFetchGlEntry(gl.deleteProgram, "glDeleteProgram") && mqoFetchGlEntry(gl.useProgram, "glUseProgram") &&
+           mqoFetchGlEntry(gl.genBuffers, "glGenBuffers") && mqoFetchGlEntry(gl.bindBuffer, "glBindBuffer") &&
+           mqoFetchGlEntry(gl.bufferData, "glBufferData") && mqoFetchGlEntry(gl.bufferSubData, "glBufferSubData") &&
+           mqoFetchGlEntry(gl.deleteBuffers, "glDeleteBuffers") &&
+           mqoFetchGlEntry(gl.vertexAttribPointer, "glVertexAttribPointer") &&
+           mqoFetchGlEntry(gl.enableVertexAttribArray, "glEnableVertexAttribArray") &&
+           mqoFetchGlEntry(gl.disableVertexAttribArray, "glDisableVertexAttribArray") &&
+           mqoFetchGlEntry(gl.vertexAttribDivisor, core ? "glVertexAttribDivisor" : "glVertexAttribDivisorARB") &&
+           mqoFetchGlEntry(gl.drawElementsInstanced, core ? "glDrawElementsInstanced" : "glDrawElementsInstancedARB") &&
+           mqoFetchGlEntry(gl.drawArraysInstanced, core ? "glDrawArraysInstanced" : "glDrawArraysInstancedARB");
+}
+
+// The log's first line keeps the message to one line.
+const char* logMessage(const char* what, char* log) {
+    static char message[200];
+    log[std::strcspn(log, "\r\n")] = '\0';
+    std::snprintf(message, sizeof message, "the flower shader did not %s: %s", what, log[0] ? log : "no reason given");
+    return message;
+}
+
+GLuint compileShader(const InstancingGl& gl, GLenum type, const char* source, const char** failure) {
+    const GLuint shader = gl.createShader(type);
+    gl.shaderSource(shader, 1, &source, nullptr);
+    gl.compileShader(shader);
+    GLint compiled = GL_FALSE;
+    gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == GL_TRUE)
+        return shader;
+    char log[160] = {};
+    gl.getShaderInfoLog(shader, sizeof log, nullptr, log);
+    gl.deleteShader(shader);
+    *failure = logMessage("compile", log);
+    return 0;
+}
+
+const char* linkProgram(const InstancingGl& gl, const char* vertexSource, const char* fragmentSource,
+                        GLuint& program) {
+    const char* failure = nullptr;
+    const GLuint vertexShader = compileShader(gl, GL_VERTEX_SHADER, vertexSource, &failure);
+    if (!vertexShader)
+        return failure;
+    const GLuint fragmentShader = compileShader(gl, GL_FRAGMENT_SHADER, fragmentSource, &failure);
+    if (!fragmentShader) {
+        gl.deleteShader(vertexShader);
+        return failure;
+    }
+    program = gl.createProgram();
+    gl.attachShader(program, vertexShader);
+    gl.attachShader(program, fragmentShader);
+    gl.bindAttribLocation(program, cornerAttribute, "corner");
+    gl.bindAttribLocation(program, placementAttribute, "placement");
+    gl.bindAttribLocation(program, tintAttribute, "tint");
+    gl.bindAttribLocation(program, spotAttribute, "spot");
+    gl.linkProgram(program);
+    gl.deleteShader(vertexShader);
+    gl.deleteShader(fragmentShader);
+    GLint linked = GL_FALSE;
+    gl.getProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE)
+        return nullptr;
+    char log[160] = {};
+    gl.getProgramInfoLog(program, sizeof log, nullptr, log);
+    gl.deleteProgram(program);
+    program = 0;
+    return logMessage("link", log);
+}
+
+void setInstanceAttribute(const InstancingGl& gl, InstancingAttribute attribute, size_t offset) {
+    gl.vertexAttribPointer(attribute, 4, GL_FLOAT, GL_FALSE, sizeof(InstanceRecord),
+                           reinterpret_cast<const void*>(offset));
+    gl.vertexAttribDivisor(attribute, 1);
+    gl.enableVertexAttribArray(attribute);
+}
+
+}  // namespace
+
+const char* instancingStart(const char* vertexSource, const char* fragmentSource, InstancingGl& gl, GLuint& program) {
+    bool core = false;
+    if (const char* refusal = checkContext(core))
+        return refusal;
+    if (!fetchEntries(gl, core))
+        return "the context lacks an entry point of instanced drawing";
+    return linkProgram(gl, vertexSource, fragmentSource, program);
+}
+
+void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t flowerCount) {
+    drawOrderReset(stream.order, flowerCount);
+    stream.records.reset(new InstanceRecord[static_cast<size_t>(stream.order.count) + 1]);
+    gl.genBuffers(1, &stream.buffer);
+}
+
+int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream) {
+    const int32_t count = stream.order.count;
+    drawOrderSort(stream.order);
+    const float scale = flowerSizeFactor();
+    const float depthScale = flowerScene.depthScale;
+    InstanceRecord* out = stream.records.get();
+    for (int32_t k = 0; k < count; ++k) {
+        const Flower& flower = flowerScene.flowers[stream.order.flowers[k]];
+        out[k] = {flower.x,   flower.y,     flower.depth * depthScale, flower.angle,
+                  flower.red, flower.green, flower.blue,               scale};
+    }
+    // A fresh store each frame: the previous frame's draw may still be reading the old one.
+    const auto bytes = static_cast<GLsizeiptr>(static_cast<size_t>(count) * sizeof(InstanceRecord));
+    gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffer);
+    gl.bufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+    gl.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, out);
+    setInstanceAttribute(gl, placementAttribute, offsetof(InstanceRecord, x));
+    setInstanceAttribute(gl, tintAttribute, offsetof(InstanceRecord, red));
+    return count;
+}
+
+void instancingFinish(const InstancingGl& gl) {
+    for (InstancingAttribute attribute : {cornerAttribute, placementAttribute, tintAttribute, spotAttribute}) {
+        gl.vertexAttribDivisor(attribute, 0);
+        gl.disableVertexAttribArray(attribute);
+    }
+    gl.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl.bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.useProgram(0);
+}
+
+void instanceStreamRelease(const InstancingGl& gl, InstanceStream& stream, bool contextCurrent) {
+    if (stream.buffer && contextCurrent)
+        gl.deleteBuffers(1, &stream.buffer);
+    stream = InstanceStream{};
+}

@@ -1,0 +1,242 @@
+#include "SpriteFramePath.h"
+
+#include <cmath>
+#include <memory>
+
+#include "FlowerSceneState.h"
+#include "GlslInstancing.h"
+#include "OutlineField.h"
+
+namespace {
+
+const char vertexShaderSource[] = R"(#version 120
+attribute vec3 corner;
+attribute vec2 spot;       // where the corner falls on the outline's field
+attribute vec4 placement;  // x, y, z, turn in degrees
+attribute vec4 tint;       // red, green, blue, scale
+varying vec2 fieldSpot;
+void main() {
+    float turn = radians(placement.w);
+    float c = cos(turn);
+    float s = sin(turn);
+    vec2 p = tint.w * corner.xy;
+    vec4 world = vec4(c * p.x - s * p.y + placement.x, s * p.x + c * p.y + placement.y,
+                      corner.z + placement.z, 1.0);
+    gl_Position = gl_ModelViewProjectionMatrix * world;
+    gl_FrontColor = vec4(tint.rgb, 1.0);
+    fieldSpot = spot;
+}
+)";
+
+// The field's bytes above 127 are inside: a filtered sample over half is inside.
+const char fragmentShaderSource[] = R"(#version 120
+uniform sampler2D outline;
+varying vec2 fieldSpot;
+void main() {
+    if (texture2D(outline, fieldSpot).a <= 0.5)
+        discard;
+    gl_FragColor = gl_Color;
+}
+)";
+
+// 1 MiB of texture at most: enough for the largest flowers on a 4K screen.
+constexpr int largestField = 512;
+constexpr int smallestField = 64;
+
+struct QuadCorner {
+    float x, y, z;
+    float u, v;
+};
+
+struct SpriteVertex {
+    float x, y, z;
+    float red, green, blue;
+};
+
+struct SpritePath {
+    SpriteForm form;
+    GLuint texture;  // 0 while the path is not set up
+    QuadCorner quad[4];
+    // The shader form
+    InstancingGl gl;
+    GLuint program;
+    GLuint quadBuffer;
+    InstanceStream stream;
+    // The OpenGL 1.1 form: quads built on the CPU, their texture spots fixed at start
+    DrawOrder order;
+    std::unique_ptr<SpriteVertex[]> vertices;
+    std::unique_ptr<float[]> spots;
+};
+
+SpritePath path;
+
+int fieldSize() {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    int size = largestField;
+    while (size > largest && size > smallestField)
+        size /= 2;
+    return size <= largest ? size : 0;
+}
+
+void clearGlErrors() {
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+GLuint uploadField(const OutlineField& field) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, field.size, field.size, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
+                 field.texels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+void placeQuad(const OutlineField& field) {
+    const float xs[4] = {field.quad[0], field.quad[2], field.quad[2], field.quad[0]};
+    const float ys[4] = {field.quad[1], field.quad[1], field.quad[3], field.quad[3]};
+    for (int k = 0; k < 4; ++k)
+        path.quad[k] = {xs[k], ys[k], field.plane, (xs[k] - field.left) / field.extent,
+                        (ys[k] - field.bottom) / field.extent};
+}
+
+bool startShaderForm(int32_t flowerCount) {
+    InstancingGl gl{};
+    GLuint program = 0;
+    if (instancingStart(vertexShaderSource, fragmentShaderSource, gl, program))
+        return false;
+    path.gl = gl;
+    path.program = program;
+    gl.genBuffers(1, &path.quadBuffer);
+    gl.bindBuffer(GL_ARRAY_BUFFER, path.quadBuffer);
+    gl.bufferData(GL_ARRAY_BUFFER, sizeof path.quad, path.quad, GL_STATIC_DRAW);
+    gl.bindBuffer(GL_ARRAY_BUFFER, 0);
+    instanceStreamStart(gl, path.stream, flowerCount);
+    return true;
+}
+
+void startOpenGl11Form(int32_t flowerCount) {
+    drawOrderReset(path.order, flowerCount);
+    const size_t corners = static_cast<size_t>(path.order.count) * 4;
+    path.vertices.reset(new SpriteVertex[corners + 4]);
+    path.spots.reset(new float[corners * 2 + 8]);
+    for (size_t i = 0; i < corners; ++i) {
+        path.spots[2 * i] = path.quad[i % 4].u;
+        path.spots[2 * i + 1] = path.quad[i % 4].v;
+    }
+}
+
+void drawShaderForm() {
+    const InstancingGl& gl = path.gl;
+    // One tint a flower, not interpolated: the fixed-function path's very value.
+    glShadeModel(GL_FLAT);
+    glBindTexture(GL_TEXTURE_2D, path.texture);
+    gl.useProgram(path.program);
+    gl.bindBuffer(GL_ARRAY_BUFFER, path.quadBuffer);
+    gl.vertexAttribPointer(cornerAttribute, 3, GL_FLOAT, GL_FALSE, sizeof(QuadCorner), nullptr);
+    gl.enableVertexAttribArray(cornerAttribute);
+    gl.vertexAttribPointer(spotAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(QuadCorner),
+                           reinterpret_cast<const void*>(offsetof(QuadCorner, u)));
+    gl.enableVertexAttribArray(spotAttribute);
+    const int32_t instances = instanceStreamUpload(gl, path.stream);
+    gl.drawArraysInstanced(GL_TRIANGLE_FAN, 0, 4, instances);
+    instancingFinish(gl);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glShadeModel(GL_SMOOTH);
+}
+
+void buildQuads() {
+    constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
+    drawOrderSort(path.order);
+    const float scale = flowerSizeFactor();
+    SpriteVertex* out = path.vertices.get();
+    for (int32_t k = 0; k < path.order.count; ++k) {
+        const Flower& flower = flowerScene.flowers[path.order.flowers[k]];
+        const double turn = flower.angle * degreesToRadians;
+        const float c = static_cast<float>(std::cos(turn)) * scale;
+        const float s = static_cast<float>(std::sin(turn)) * scale;
+        const float z = flower.depth * flowerScene.depthScale;
+        for (const QuadCorner& q : path.quad)
+            *out++ = {c * q.x - s * q.y + flower.x, s * q.x + c * q.y + flower.y, q.z + z,
+                      flower.red,                   flower.green,                 flower.blue};
+    }
+}
+
+void drawOpenGl11Form() {
+    buildQuads();
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glShadeModel(GL_FLAT);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, path.texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SpriteVertex), &path.vertices[0].x);
+    glColorPointer(3, GL_FLOAT, sizeof(SpriteVertex), &path.vertices[0].red);
+    glTexCoordPointer(2, GL_FLOAT, 0, path.spots.get());
+    glDrawArrays(GL_QUADS, 0, path.order.count * 4);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+}  // namespace
+
+bool spritePathStart(const MqoModel* model, int32_t flowerCount, SpriteForm* form, const char** reason) {
+    spritePathRelease(true);
+    const int size = fieldSize();
+    if (!size) {
+        *reason = "the context's textures are too small for the outline";
+        return false;
+    }
+    OutlineField field;
+    if ((*reason = buildOutlineField(model, size, field)))
+        return false;
+    clearGlErrors();
+    path.texture = uploadField(field);
+    if (glGetError() != GL_NO_ERROR) {
+        spritePathRelease(true);
+        *reason = "the context did not take the outline's texture";
+        return false;
+    }
+    placeQuad(field);
+    path.form = startShaderForm(flowerCount) ? SpriteForm::Shader : SpriteForm::OpenGl11;
+    if (path.form == SpriteForm::OpenGl11)
+        startOpenGl11Form(flowerCount);
+    *form = path.form;
+    return true;
+}
+
+void spritePathDraw() {
+    const int32_t count = path.form == SpriteForm::Shader ? path.stream.order.count : path.order.count;
+    if (count == 0)
+        return;
+    if (path.form == SpriteForm::Shader)
+        drawShaderForm();
+    else
+        drawOpenGl11Form();
+}
+
+void spritePathRelease(bool contextCurrent) {
+    if (path.texture && contextCurrent)
+        glDeleteTextures(1, &path.texture);
+    if (path.program) {
+        if (contextCurrent) {
+            path.gl.deleteBuffers(1, &path.quadBuffer);
+            path.gl.deleteProgram(path.program);
+        }
+        instanceStreamRelease(path.gl, path.stream, contextCurrent);
+    }
+    path = SpritePath{};
+}
