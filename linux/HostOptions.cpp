@@ -6,21 +6,25 @@
 #include <cstdlib>
 
 const char hostUsage[] =
-    "usage: petalrain [--root | --window-id ID | --window [--fullscreen] [--visual NAME]]\n"
+    "usage: petalrain [--root | --window-id ID | --window [--fullscreen] [--visual NAME]\n"
+    "                  | --wayland [--output NAME]]\n"
     "                 [--count N] [--size PERCENT] [--delay MICROSECONDS] [--fps | --no-fps]\n"
-    "                 [--renderer fixed|instanced] [--seed N] [--frames N]\n"
+    "                 [--renderer sprite|instanced|fixed] [--seed N] [--frames N [--hold]]\n"
     "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
     "  --window-id ID    draw into the window ID (decimal or 0x-hexadecimal)\n"
     "  --window          a 1280x720 window of its own (the default; Esc or q ends it)\n"
     "  --fullscreen      a window of its own over the whole screen\n"
     "  --visual NAME     its own window's visual: best (default), default, or a visual id\n"
+    "  --wayland         the desktop background of every output, on a layer-shell compositor\n"
+    "  --output NAME     only the output NAME (Wayland; also $SWAYLOCK_PLUGIN_OUTPUT_NAME)\n"
     "  --count N         number of flowers, 1 to 10000 (default 7500)\n"
     "  --size PERCENT    flower size, 10 to 300 (default 100)\n"
     "  --delay MICROSECONDS  time between frames (default 15625: 64 frames a second)\n"
     "  --seed N          the same flowers every run (default: from the clock)\n"
     "  --frames N        stop after N frames (default: run until stopped)\n"
+    "  --hold            after --frames, keep showing the last frame until stopped\n"
     "  --fps             show the frame rate and the load in the bottom left\n"
-    "  --renderer NAME   fixed or instanced (default: instanced where OpenGL allows it)\n"
+    "  --renderer NAME   sprite, instanced or fixed (default: the first that OpenGL allows)\n"
     "  --install, --mono accepted, as for every XScreenSaver hack; nothing changes\n"
     "Options take one dash or two.\n";
 
@@ -84,6 +88,10 @@ bool setSwitch(const std::string& name, HostOptions& options) {
         options.target = HostTarget::Root;
     else if (name == "window")
         options.target = HostTarget::OwnWindow;
+    else if (name == "wayland")
+        options.target = HostTarget::Wayland;
+    else if (name == "hold")
+        options.hold = true;
     else if (name == "fullscreen")
         options.fullscreen = true;
     else if (name == "fps")
@@ -114,11 +122,16 @@ bool setNamed(const std::string& name, const char* value, HostOptions& options, 
         options.target = HostTarget::WindowId;
         return true;
     }
+    if (name == "output" && *value) {
+        options.output = value;
+        return true;
+    }
     if ((name == "renderer" && sceneRendererFromName(value, options.renderer)) ||
         (name == "visual" && setVisual(value, options)))
         return true;
-    const char* wanted = name == "window-id" ? "a window id in decimal or 0x-hexadecimal"
-                         : name == "renderer" ? "fixed or instanced"
+    const char* wanted = name == "window-id"  ? "a window id in decimal or 0x-hexadecimal"
+                         : name == "renderer" ? "sprite, instanced or fixed"
+                         : name == "output"   ? "an output name"
                                               : "default, best or a visual id";
     error = "--" + name + " takes " + wanted + ", not \"" + value + "\"";
     return false;
@@ -134,7 +147,7 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         {"seed", 0, UINT32_MAX, false, 0, false},
         {"frames", 1, 1000000000, false, options.frames, false},
     };
-    const char* const named[] = {"window-id", "renderer", "visual"};
+    const char* const named[] = {"window-id", "renderer", "visual", "output"};
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (argument[0] != '-') {
@@ -165,5 +178,30 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
     options.seeded = numbers[3].given;
     options.seed = static_cast<uint32_t>(numbers[3].value);
     options.frames = static_cast<long>(numbers[4].value);
+    return true;
+}
+
+HostEnvironment hostEnvironment() {
+    return {std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET"),
+            std::getenv("XSCREENSAVER_WINDOW"), std::getenv("SWAYLOCK_PLUGIN_OUTPUT_NAME")};
+}
+
+bool settleHostTarget(HostOptions& options, const HostEnvironment& environment, std::string& error) {
+    const auto set = [](const char* value) { return value && *value; };
+    if (options.target == HostTarget::Automatic) {
+        const bool waylandSession = set(environment.waylandSocket) ||
+                                    (!set(environment.display) && set(environment.waylandDisplay));
+        const bool wayland = !options.output.empty() || (waylandSession && !set(environment.xscreensaverWindow));
+        options.target = wayland ? HostTarget::Wayland : HostTarget::OwnWindow;
+    }
+    if (options.target != HostTarget::Wayland) {
+        if (!options.output.empty()) {
+            error = "--output is for the Wayland mode (--wayland)";
+            return false;
+        }
+        return true;
+    }
+    if (options.output.empty() && set(environment.pluginOutputName))
+        options.output = environment.pluginOutputName;
     return true;
 }

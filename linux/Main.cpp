@@ -1,39 +1,19 @@
-// petalrain on Linux: a screen-saver hack for XScreenSaver and compatible hosts, or a
-// window of its own.
-#include <X11/Xlib.h>
-#include <csignal>
-#include <malloc.h>
+// petalrain on Linux: a screen-saver hack for XScreenSaver and compatible hosts, a window of
+// its own, or a live background on a Wayland compositor's outputs.
 #include <cstdio>
-#include <sys/signalfd.h>
+#include <malloc.h>
 
-#include "FlowerScene.h"
-#include "FrameLoop.h"
-#include "x11_window.h"
 #include "HostOptions.h"
-#include "MqoGl.h"
-#include "SceneStart.h"
-
-namespace {
-
-// The daemon ends a hack with SIGTERM, a shell with SIGINT or SIGHUP. They are taken as
-// readable events, so a frame in progress completes and tear-down runs in order.
-int watchStopSignals() {
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stops, nullptr);
-    return signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);
-}
-
-}  // namespace
+#include "StopSignals.h"
+#include "wl_host.h"
+#include "x11_host.h"
 
 int main(int argc, char** argv) {
     HostOptions options;
     std::string warnings;
     std::string error;
-    if (!parseHostOptions(argc, argv, options, warnings, error)) {
+    if (!parseHostOptions(argc, argv, options, warnings, error) ||
+        !settleHostTarget(options, hostEnvironment(), error)) {
         std::fprintf(stderr, "petalrain: %s\n%s", error.c_str(), hostUsage);
         return 2;
     }
@@ -52,32 +32,6 @@ int main(int argc, char** argv) {
         std::perror("petalrain: signalfd");
         return 1;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "petalrain: cannot open display \"%s\"\n", XDisplayName(nullptr));
-        return 1;
-    }
-    installXErrorTrap();
-    GlxWindow target;
-    if (!openGlxWindow(display, options, target, error)) {
-        std::fprintf(stderr, "petalrain: %s\n", error.c_str());
-        return 1;
-    }
-
-    mqoSetGlProcLookup(glxProcAddress);
-    const SceneStart start{target.width,        target.height, static_cast<int16_t>(options.count),
-                           static_cast<int16_t>(options.size), options.seeded, options.seed,
-                           options.renderer};
-    if (!sceneStart(start))
-        std::fprintf(stderr, "petalrain: the flower model did not load; the screen stays white\n");
-    if (const char* fallback = sceneRendererFallback())
-        std::fprintf(stderr, "petalrain: drawing with the fixed-function path: %s\n", fallback);
-    runFrameLoop(target, options, signalFile);
-
-    // The scene goes while its context is still current, so the model's buffers go with it.
-    sceneRelease();
-    closeGlxWindow(target);
-    // The connection closes with the process. Closed here, it would unload the OpenGL driver
-    // first, and the sanitizer builds' leak report could no longer name the driver's own memory.
-    return 0;
+    return options.target == HostTarget::Wayland ? runWaylandHost(options, signalFile)
+                                                 : runX11Host(options, signalFile);
 }

@@ -81,8 +81,11 @@ XVisualInfo* visualForOwnWindow(Display* display, const HostOptions& options, st
                             : options.visualId;
     XVisualInfo* visual = visualById(display, id);
     int usesGl = 0;
-    if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
-        error = "visual " + windowName(id) + (visual ? " does not do OpenGL" : " is not on this screen");
+    int depthBits = 0;
+    if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl ||
+        glXGetConfig(display, visual, GLX_DEPTH_SIZE, &depthBits) != 0 || depthBits == 0) {
+        error = "visual " + windowName(id) +
+                (!visual ? " is not on this screen" : !usesGl ? " does not do OpenGL" : " has no depth buffer");
         if (visual)
             XFree(visual);
         return nullptr;
@@ -194,6 +197,9 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
     int doubleBuffered = 0;
     glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffered);
     target.doubleBuffered = doubleBuffered != 0;
+    int depthBits = 0;
+    glXGetConfig(display, visual, GLX_DEPTH_SIZE, &depthBits);
+    target.depthBuffer = depthBits > 0;
     target.context = glXCreateContext(display, visual, nullptr, True);
     XFree(visual);
     if (!target.context || !glXMakeCurrent(display, target.window, target.context)) {

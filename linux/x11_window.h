@@ -14,6 +14,7 @@ struct GlxWindow {
     bool ownWindow;
     GLXContext context;
     bool doubleBuffered;
+    bool depthBuffer;  // without one, far flowers can cover near ones
     int width;
     int height;
     bool viewable;
@@ -21,7 +22,8 @@ struct GlxWindow {
 };
 
 // Opens the window that the options name and makes a context current on it. False, with
-// a message naming the window, when it does not exist or cannot take OpenGL.
+// a message naming the window, when it does not exist or cannot take OpenGL, or when the
+// visual asked for has no depth buffer.
 bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& target, std::string& error);
 
 // Releases the context, and destroys the window when it is our own.

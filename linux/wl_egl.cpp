@@ -1,0 +1,139 @@
+// One EGL context for all outputs, so that the scene's one set of OpenGL objects serves
+// every surface: made current on each in turn.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <cstdio>
+#include <cstring>
+#include <wayland-egl.h>
+
+#include "wl_client.h"
+
+namespace {
+
+bool hasExtension(const char* extensions, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* at = extensions; at && (at = std::strstr(at, name)); at += length)
+        if ((at == extensions || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
+            return true;
+    return false;
+}
+
+EGLDisplay waylandDisplay(wl_display* display) {
+    const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    auto platformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (platformDisplay && hasExtension(clientExtensions, "EGL_EXT_platform_wayland"))
+        return platformDisplay(EGL_PLATFORM_WAYLAND_EXT, display, nullptr);
+    return eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(display));
+}
+
+// Opaque pixels with a depth buffer: without alpha the compositor need not blend the
+// background, and without depth far flowers would cover near ones.
+bool chooseConfig(EGLDisplay display, EGLConfig& chosen) {
+    for (EGLint depthBits : {24, 16}) {
+        const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,     8,              EGL_GREEN_SIZE,      8,
+                                 EGL_BLUE_SIZE,    8,              EGL_DEPTH_SIZE,      depthBits,
+                                 EGL_NONE};
+        EGLConfig configs[64];
+        EGLint count = 0;
+        if (!eglChooseConfig(display, wanted, configs, 64, &count) || count == 0)
+            continue;
+        chosen = configs[0];
+        for (EGLint i = 0; i < count; ++i) {
+            EGLint alphaBits = 0;
+            if (eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alphaBits) && alphaBits == 0) {
+                chosen = configs[i];
+                break;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool startEgl(WlClient& client, std::string& why) {
+    client.eglDisplay = waylandDisplay(client.display);
+    EGLint major = 0, minor = 0;
+    if (client.eglDisplay == EGL_NO_DISPLAY || !eglInitialize(client.eglDisplay, &major, &minor)) {
+        client.eglDisplay = EGL_NO_DISPLAY;
+        why = "EGL cannot open the compositor's display";
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        why = "EGL offers no desktop OpenGL";
+        return false;
+    }
+    if (!chooseConfig(client.eglDisplay, client.eglConfig)) {
+        why = "EGL offers no OpenGL window configuration with 8-bit colour and a depth buffer";
+        return false;
+    }
+    client.eglContext = eglCreateContext(client.eglDisplay, client.eglConfig, EGL_NO_CONTEXT, nullptr);
+    if (client.eglContext == EGL_NO_CONTEXT) {
+        why = "EGL made no OpenGL context";
+        return false;
+    }
+    client.surfaceless =
+        hasExtension(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+    client.egl = true;
+    return true;
+}
+
+void giveUpEgl(WlClient& client, const std::string& why) {
+    std::fprintf(stderr, "petalrain: no OpenGL on Wayland (%s); the outputs stay white\n", why.c_str());
+    client.egl = false;
+}
+
+bool makeEglSurface(WlClient& client, WlOutput& output, std::string& why) {
+    output.eglWindow = wl_egl_window_create(output.surface, output.bufferWidth, output.bufferHeight);
+    if (output.eglWindow)
+        output.eglSurface = eglCreateWindowSurface(client.eglDisplay, client.eglConfig,
+                                                   reinterpret_cast<EGLNativeWindowType>(output.eglWindow), nullptr);
+    if (output.eglSurface == EGL_NO_SURFACE || !makeCurrent(client, &output)) {
+        why = "EGL made no window surface for output " + output.name;
+        dropEglSurface(client, output);
+        return false;
+    }
+    // The frame callbacks pace the frames; a swap must never wait for one of its own.
+    eglSwapInterval(client.eglDisplay, 0);
+    return true;
+}
+
+void dropEglSurface(WlClient& client, WlOutput& output) {
+    if (output.eglSurface != EGL_NO_SURFACE) {
+        // Not current while it goes: its window goes with it at once.
+        if (eglGetCurrentSurface(EGL_DRAW) == output.eglSurface)
+            eglMakeCurrent(client.eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroySurface(client.eglDisplay, output.eglSurface);
+    }
+    if (output.eglWindow)
+        wl_egl_window_destroy(output.eglWindow);
+    output.eglSurface = EGL_NO_SURFACE;
+    output.eglWindow = nullptr;
+}
+
+bool makeCurrent(WlClient& client, const WlOutput* output) {
+    if (!output && !client.surfaceless)
+        return false;
+    const EGLSurface surface = output ? output->eglSurface : EGL_NO_SURFACE;
+    return eglMakeCurrent(client.eglDisplay, surface, surface, client.eglContext);
+}
+
+void stopEgl(WlClient& client) {
+    if (client.eglDisplay == EGL_NO_DISPLAY)
+        return;
+    eglMakeCurrent(client.eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (client.eglContext != EGL_NO_CONTEXT)
+        eglDestroyContext(client.eglDisplay, client.eglContext);
+    // Before the connection closes: EGL's display holds objects on it.
+    eglTerminate(client.eglDisplay);
+    eglReleaseThread();
+    client.eglDisplay = EGL_NO_DISPLAY;
+    client.eglContext = EGL_NO_CONTEXT;
+}
+
+void* eglProcAddress(const char* name) {
+    return reinterpret_cast<void*>(eglGetProcAddress(name));
+}
