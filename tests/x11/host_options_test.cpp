@@ -63,6 +63,49 @@ TEST(HostOptions, XScreenSaverStandardOptionsRendererAndFrameRate) {
     EXPECT_EQ(parse({"--visual", "default"}).options.visual, HostVisual::Default);
     EXPECT_EQ(parse({"--root", "-window"}).options.target, HostTarget::OwnWindow);
     EXPECT_EQ(parse({"-renderer", "instanced"}).options.renderer, SceneRenderer::Instanced);
+    EXPECT_EQ(parse({"-renderer", "sprite"}).options.renderer, SceneRenderer::Sprite);
+}
+
+TEST(HostOptions, WaylandOutputAndHold) {
+    const Parsed wayland = parse({"--wayland", "-output", "DP-1", "--frames", "5", "-hold"});
+    ASSERT_TRUE(wayland.ok) << wayland.error;
+    EXPECT_EQ(wayland.options.target, HostTarget::Wayland);
+    EXPECT_EQ(wayland.options.output, "DP-1");
+    EXPECT_EQ(wayland.options.frames, 5);
+    EXPECT_TRUE(wayland.options.hold);
+}
+
+// Which window system a run gets, from its options and its session's environment.
+TEST(HostOptions, TheEnvironmentPicksTheWindowSystemWhenNoOptionDoes) {
+    struct Case {
+        std::initializer_list<const char*> words;
+        HostEnvironment environment;  // DISPLAY, WAYLAND_DISPLAY, WAYLAND_SOCKET, XSCREENSAVER_WINDOW, plugin output
+        HostTarget target;
+        const char* output;
+    };
+    const Case cases[] = {
+        {{}, {":0", nullptr, nullptr, nullptr, nullptr}, HostTarget::OwnWindow, ""},
+        {{}, {":0", "wayland-1", nullptr, nullptr, nullptr}, HostTarget::OwnWindow, ""},
+        {{}, {nullptr, "wayland-1", nullptr, nullptr, nullptr}, HostTarget::Wayland, ""},
+        {{}, {"", "wayland-1", nullptr, nullptr, nullptr}, HostTarget::Wayland, ""},
+        {{}, {":0", nullptr, "5", nullptr, "HDMI-A-1"}, HostTarget::Wayland, "HDMI-A-1"},
+        {{}, {nullptr, "wayland-1", nullptr, "0x2a00007", nullptr}, HostTarget::OwnWindow, ""},
+        {{"--output", "DP-2"}, {":0", nullptr, "5", nullptr, "HDMI-A-1"}, HostTarget::Wayland, "DP-2"},
+        {{"--output", "DP-2"}, {":0", nullptr, nullptr, nullptr, nullptr}, HostTarget::Wayland, "DP-2"},
+        {{"--root"}, {nullptr, "wayland-1", "5", nullptr, "HDMI-A-1"}, HostTarget::Root, ""},
+        {{"--window"}, {nullptr, "wayland-1", nullptr, nullptr, nullptr}, HostTarget::OwnWindow, ""},
+        {{"--wayland"}, {":0", nullptr, nullptr, nullptr, nullptr}, HostTarget::Wayland, ""},
+    };
+    for (const Case& c : cases) {
+        Parsed parsed = parse(c.words);
+        ASSERT_TRUE(parsed.ok);
+        EXPECT_TRUE(settleHostTarget(parsed.options, c.environment, parsed.error)) << parsed.error;
+        EXPECT_EQ(parsed.options.target, c.target) << "case " << &c - cases;
+        EXPECT_EQ(parsed.options.output, c.output) << "case " << &c - cases;
+    }
+    Parsed x11 = parse({"--window-id", "0x2a00007", "--output", "DP-1"});
+    EXPECT_FALSE(settleHostTarget(x11.options, {":0", nullptr, nullptr, nullptr, nullptr}, x11.error));
+    EXPECT_NE(x11.error.find("--output"), std::string::npos);
 }
 
 TEST(HostOptions, BadOptionsAndValuesAreRefused) {
@@ -82,6 +125,10 @@ TEST(HostOptions, BadOptionsAndValuesAreRefused) {
                        {"--renderer"},
                        {"--visual", "0"},
                        {"--visual", "TrueColor"},
+                       {"--output"},
+                       {"--output", ""},
+                       {"--hold", "1"},
+                       {"--wayland", "yes"},
                        {"--fps", "1"},
                        {"stray"}}) {
         const Parsed parsed = parse(words);
