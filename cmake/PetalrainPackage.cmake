@@ -47,19 +47,23 @@ if(NOT WIN32)
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME petalrain)
   set(CPACK_PACKAGE_VERSION ${PETALRAIN_VERSION})
-  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "flowers rising over white, a screen saver for XScreenSaver")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "flowers rising over white, a screen saver and live wallpaper")
   # Lines of at most 80 characters, as Debian's control files want them.
   string(CONCAT CPACK_PACKAGE_DESCRIPTION
          "Thousands of tinted, turning copies of one flat five-petalled flower rise\n"
          "slowly over white, drawn with OpenGL.\n"
          "\n"
          "A hack for XScreenSaver, which the MATE and Xfce screensavers list too.\n"
-         "Started alone, petalrain opens a window of its own.")
+         "Started alone, petalrain opens a window of its own. On Wayland compositors\n"
+         "with the wlr layer shell (sway, Hyprland, river, niri, labwc, KDE Plasma)\n"
+         "it draws the desktop background of every output, or a lock screen's under\n"
+         "swaylock-plugin.")
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION x11)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # Depends from the libraries the program links, through dpkg-shlibdeps (dpkg-dev, file).
+  # Depends from the libraries the program links, through dpkg-shlibdeps (dpkg-dev, file):
+  # Xlib and GLX, EGL and the Wayland client libraries.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver | xfce4-screensaver")
   set(CPACK_DEBIAN_PACKAGE_ENHANCES "xscreensaver")

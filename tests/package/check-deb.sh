@@ -33,7 +33,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = petalrain ] || { echo "Package: $(field Package)"; fail=1; }
 [ "$(field Version)" = "$version" ] || { echo "Version: $(field Version)"; fail=1; }
 depends=$(field Depends)
-for lib in libc6 libx11-6 'libgl1|libopengl0'; do
+for lib in libc6 libx11-6 'libgl1|libopengl0' libegl1 libwayland-client0 libwayland-egl1; do
     grep -Eq "(^|, )($lib)( |,|$)" <<<"$depends" || { echo "Depends lacks $lib: $depends"; fail=1; }
 done
 
