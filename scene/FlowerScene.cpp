@@ -31,8 +31,7 @@ void fixCamera() {
     flowerScene.fovY = 10.0f;
     flowerScene.fovX = static_cast<float>(saverGeometry.width * 10.0 / viewHeight());
     flowerScene.flowerRadius = 3.0f;
-    flowerScene.halfWidthAt100 =
-        static_cast<float>(std::atan(flowerScene.fovX * 0.5 * degreesToRadians) * 100.0);
+    flowerScene.halfWidthAt100 = static_cast<float>(std::atan(flowerScene.fovX * 0.5 * degreesToRadians) * 100.0);
     flowerScene.halfHeightAt100 = static_cast<float>(std::atan(degreesToRadians * 5.0) * 100.0);
 }
 

@@ -41,8 +41,7 @@ Wanted wanted() {
 // Each refusal in one line, in the order tried.
 void noteRefusal(const char* path, const char* reason) {
     const size_t used = std::strlen(fallbackText);
-    std::snprintf(fallbackText + used, sizeof fallbackText - used, "%s%s path: %s", used ? "; " : "", path,
-                  reason);
+    std::snprintf(fallbackText + used, sizeof fallbackText - used, "%s%s path: %s", used ? "; " : "", path, reason);
 }
 
 }  // namespace

@@ -71,8 +71,7 @@ GLuint compileShader(const InstancingGl& gl, GLenum type, const char* source, co
     return 0;
 }
 
-const char* linkProgram(const InstancingGl& gl, const char* vertexSource, const char* fragmentSource,
-                        GLuint& program) {
+const char* linkProgram(const InstancingGl& gl, const char* vertexSource, const char* fragmentSource, GLuint& program) {
     const char* failure = nullptr;
     const GLuint vertexShader = compileShader(gl, GL_VERTEX_SHADER, vertexSource, &failure);
     if (!vertexShader)
@@ -124,7 +123,14 @@ const char* instancingStart(const char* vertexSource, const char* fragmentSource
 void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t flowerCount) {
     drawOrderReset(stream.order, flowerCount);
     stream.records.reset(new InstanceRecord[static_cast<size_t>(stream.order.count) + 1]);
-    gl.genBuffers(1, &stream.buffer);
+    gl.genBuffers(instanceBufferCount, stream.buffers);
+    for (GLuint buffer : stream.buffers) {
+        gl.bindBuffer(GL_ARRAY_BUFFER, buffer);
+        gl.bufferData(GL_ARRAY_BUFFER,
+                      static_cast<GLsizeiptr>(static_cast<size_t>(stream.order.count) * sizeof(InstanceRecord)),
+                      nullptr, GL_STREAM_DRAW);
+    }
+    gl.bindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream) {
@@ -135,13 +141,14 @@ int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream) {
     InstanceRecord* out = stream.records.get();
     for (int32_t k = 0; k < count; ++k) {
         const Flower& flower = flowerScene.flowers[stream.order.flowers[k]];
-        out[k] = {flower.x,   flower.y,     flower.depth * depthScale, flower.angle,
-                  flower.red, flower.green, flower.blue,               scale};
+        out[k] = {flower.x,    flower.y, flower.depth * depthScale, flower.angle, flower.red, flower.green,
+                  flower.blue, scale};
     }
-    // A fresh store each frame: the previous frame's draw may still be reading the old one.
+    // The previous frames' draws may still be reading their buffers: each frame writes the
+    // one least recently used. A fresh store each frame would cost a new allocation.
     const auto bytes = static_cast<GLsizeiptr>(static_cast<size_t>(count) * sizeof(InstanceRecord));
-    gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffer);
-    gl.bufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+    stream.next = (stream.next + 1) % instanceBufferCount;
+    gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffers[stream.next]);
     gl.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, out);
     setInstanceAttribute(gl, placementAttribute, offsetof(InstanceRecord, x));
     setInstanceAttribute(gl, tintAttribute, offsetof(InstanceRecord, red));
@@ -159,7 +166,7 @@ void instancingFinish(const InstancingGl& gl) {
 }
 
 void instanceStreamRelease(const InstancingGl& gl, InstanceStream& stream, bool contextCurrent) {
-    if (stream.buffer && contextCurrent)
-        gl.deleteBuffers(1, &stream.buffer);
+    if (stream.buffers[0] && contextCurrent)
+        gl.deleteBuffers(instanceBufferCount, stream.buffers);
     stream = InstanceStream{};
 }

@@ -49,8 +49,12 @@ struct InstanceRecord {
     float red, green, blue, scale;
 };
 
+// Frames a driver may still be drawing while the next is written.
+constexpr int instanceBufferCount = 3;
+
 struct InstanceStream {
-    GLuint buffer;
+    GLuint buffers[instanceBufferCount];
+    int next;  // the buffer the last frame wrote
     DrawOrder order;
     std::unique_ptr<InstanceRecord[]> records;
 };
@@ -58,8 +62,9 @@ struct InstanceStream {
 // Sized once for the scene's flowers.
 void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t flowerCount);
 
-// Writes the flowers' current step nearest first into a fresh buffer store, and points the
-// placement and tint attributes at it, one record an instance. The count of instances.
+// Writes the flowers' current step nearest first into the buffer no draw in flight reads,
+// and points the placement and tint attributes at it, one record an instance. The count of
+// instances.
 int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream);
 
 // Leaves the attributes, buffers and program as the fixed-function path expects them.

@@ -11,7 +11,8 @@ constexpr size_t maximumCorners = 3u << 20;
 
 bool sameMaterial(const MqoMaterialBatch& a, const MqoMaterialBatch& b) {
     return a.hasMaterial == b.hasMaterial && a.power == b.power &&
-           !std::memcmp(a.diffuse, b.diffuse, sizeof a.diffuse) && !std::memcmp(a.ambient, b.ambient, sizeof a.ambient) &&
+           !std::memcmp(a.diffuse, b.diffuse, sizeof a.diffuse) &&
+           !std::memcmp(a.ambient, b.ambient, sizeof a.ambient) &&
            !std::memcmp(a.emission, b.emission, sizeof a.emission) &&
            !std::memcmp(a.specular, b.specular, sizeof a.specular);
 }

@@ -117,6 +117,23 @@ void measureDistances(const std::vector<Point>& vertices, const std::vector<std:
     }
 }
 
+// False when no texel centre is inside.
+bool drawField(const std::vector<Point>& corners, const std::vector<Point>& vertices,
+               const std::vector<std::pair<unsigned, unsigned>>& edges, int size, std::vector<uint8_t>& texels) {
+    const size_t count = static_cast<size_t>(size) * size;
+    std::vector<uint8_t> inside(count, 0);
+    const bool someInside = markInside(corners, size, inside) > 0;
+    std::vector<float> distance(count, static_cast<float>(band));
+    measureDistances(vertices, edges, size, distance);
+    texels.resize(count);
+    const double steps = 127.0 / band;
+    for (size_t i = 0; i < count; ++i) {
+        const int away = static_cast<int>(std::lround(std::min(static_cast<double>(distance[i]), band) * steps));
+        texels[i] = static_cast<uint8_t>(inside[i] ? 128 + away : 127 - away);
+    }
+    return someInside;
+}
+
 double boxVisits(Point a, Point b, double grow) {
     return (std::fabs(b.x - a.x) + 2 * grow + 1) * (std::fabs(b.y - a.y) + 2 * grow + 1);
 }
@@ -175,18 +192,8 @@ const char* buildOutlineField(const MqoModel* model, int size, OutlineField& fie
     if (visits > maximumVisits)
         return "the model's outline is too intricate for a sprite";
 
-    const size_t texels = static_cast<size_t>(size) * size;
-    std::vector<uint8_t> inside(texels, 0);
-    if (markInside(points, size, inside) == 0)
+    if (!drawField(points, vertices, edges, size, field.texels))
         return "the model's outline has no area to draw";
-    std::vector<float> distance(texels, static_cast<float>(band));
-    measureDistances(vertices, edges, size, distance);
-    field.texels.resize(texels);
-    const double steps = 127.0 / band;
-    for (size_t i = 0; i < texels; ++i) {
-        const int away = static_cast<int>(std::lround(std::min(static_cast<double>(distance[i]), band) * steps));
-        field.texels[i] = static_cast<uint8_t>(inside[i] ? 128 + away : 127 - away);
-    }
     field.size = size;
     const double reach = (band + 1) * texel;
     const double floats[] = {left, bottom, texel * size, minX - reach, maxX + reach, minY - reach, maxY + reach};

@@ -9,12 +9,12 @@
 #include "MqoRecords.h"
 
 struct OutlineField {
-    int size;                    // texels along each side
-    std::vector<uint8_t> texels; // size x size, rows from the bottom (lowest y) up
-    float left, bottom;          // the field's square in the model's plane
-    float extent;                // its side, in model units
-    float plane;                 // the model's z
-    float quad[4];               // left, bottom, right, top: the outline with the field's margin
+    int size;                     // texels along each side
+    std::vector<uint8_t> texels;  // size x size, rows from the bottom (lowest y) up
+    float left, bottom;           // the field's square in the model's plane
+    float extent;                 // its side, in model units
+    float plane;                  // the model's z
+    float quad[4];                // left, bottom, right, top: the outline with the field's margin
 };
 
 // From the triangles that the fixed-function path draws. A one-line reason, and no field,

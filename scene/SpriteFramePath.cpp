@@ -1,5 +1,6 @@
 #include "SpriteFramePath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -66,6 +67,7 @@ struct SpritePath {
     DrawOrder order;
     std::unique_ptr<SpriteVertex[]> vertices;
     std::unique_ptr<float[]> spots;
+    std::unique_ptr<GLuint[]> indices;  // two triangles a quad
 };
 
 SpritePath path;
@@ -132,6 +134,12 @@ void startOpenGl11Form(int32_t flowerCount) {
         path.spots[2 * i] = path.quad[i % 4].u;
         path.spots[2 * i + 1] = path.quad[i % 4].v;
     }
+    path.indices.reset(new GLuint[static_cast<size_t>(path.order.count) * 6 + 6]);
+    for (size_t q = 0; q < static_cast<size_t>(path.order.count); ++q) {
+        const GLuint first = static_cast<GLuint>(q * 4);
+        const GLuint quad[6] = {first, first + 1, first + 2, first, first + 2, first + 3};
+        std::copy(quad, quad + 6, &path.indices[q * 6]);
+    }
 }
 
 void drawShaderForm() {
@@ -165,8 +173,12 @@ void buildQuads() {
         const float s = static_cast<float>(std::sin(turn)) * scale;
         const float z = flower.depth * flowerScene.depthScale;
         for (const QuadCorner& q : path.quad)
-            *out++ = {c * q.x - s * q.y + flower.x, s * q.x + c * q.y + flower.y, q.z + z,
-                      flower.red,                   flower.green,                 flower.blue};
+            *out++ = {c * q.x - s * q.y + flower.x,
+                      s * q.x + c * q.y + flower.y,
+                      q.z + z,
+                      flower.red,
+                      flower.green,
+                      flower.blue};
     }
 }
 
@@ -186,7 +198,7 @@ void drawOpenGl11Form() {
     glVertexPointer(3, GL_FLOAT, sizeof(SpriteVertex), &path.vertices[0].x);
     glColorPointer(3, GL_FLOAT, sizeof(SpriteVertex), &path.vertices[0].red);
     glTexCoordPointer(2, GL_FLOAT, 0, path.spots.get());
-    glDrawArrays(GL_QUADS, 0, path.order.count * 4);
+    glDrawElements(GL_TRIANGLES, path.order.count * 6, GL_UNSIGNED_INT, path.indices.get());
     glPopClientAttrib();
     glPopAttrib();
 }

@@ -96,7 +96,8 @@ TEST_P(FramePathPicture, DrawsWhatTheFixedPathDraws) {
         }
     EXPECT_GT(tinted, 0) << "no flower in sight: the comparison would prove nothing";
     EXPECT_LE(differing, static_cast<long>(c.width) * c.height / 1000) << differing << " pixels differ";
-    EXPECT_EQ(inside, 0) << "pixels inside flowers differ: a flower is misplaced, mis-tinted, out of order or cut wrong";
+    EXPECT_EQ(inside, 0)
+        << "pixels inside flowers differ: a flower is misplaced, mis-tinted, out of order or cut wrong";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,8 +134,8 @@ TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
          "no triangles"},
         {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[2].position[2] = 0.5f; }, nullptr, "not flat"},
         {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[1].position[0] = NAN; }, nullptr, "not finite"},
-        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[2].position[0] = 2, v[2].position[1] = 0; },
-         nullptr, "no area"},
+        {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) { v[2].position[0] = 2, v[2].position[1] = 0; }, nullptr,
+         "no area"},
         {[](MqoModel&, MqoMaterialBatch*, MqoPlainVertex* v) {
              v[0] = {{-3e38f, -3e38f, 0}, {}}, v[1] = {{3e38f, -3e38f, 0}, {}}, v[2] = {{0, 3e38f, 0}, {}};
          },
@@ -184,7 +185,8 @@ TEST(FramePathChoice, EnvironmentNamesThePath) {
     const struct {
         char* setting;
         SceneRenderer taken;
-    } cases[] = {{fixed, SceneRenderer::Fixed}, {instanced, SceneRenderer::Instanced}, {cleared, SceneRenderer::Sprite}};
+    } cases[] = {
+        {fixed, SceneRenderer::Fixed}, {instanced, SceneRenderer::Instanced}, {cleared, SceneRenderer::Sprite}};
     ASSERT_TRUE(headlessGlOpen(64, 64));
     for (const auto& c : cases) {
         if (c.taken == SceneRenderer::Instanced && openGl11Only())
