@@ -16,11 +16,11 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Waits up to $1 seconds for an X window whose name matches $2; prints its id.
+# Waits up to $1 seconds for a mapped X window whose name matches $2; prints its id.
 wait_for_window() {
     local id
     for _ in $(seq $(($1 * 5))); do
-        id=$(xdotool search --name "$2" 2>/dev/null | head -1) || true
+        id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1) || true
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2
     done
@@ -56,37 +56,46 @@ echo "== saver"
 "$wine_run" "$scr" /s 2>"$work/saver.stderr" &
 saver=$!
 wait_for_window 60 '^Screen Saver$' >/dev/null || fail "no saver window"
-sleep 8
-[ -f "$model_file" ] || fail "the model file $model_file is missing while the saver runs"
-import -window root "$work/saver.png"
-convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
-# Tinted flowers in every part of the screen, white between them, nothing else.
-convert "$work/saver.png" -crop 4x4@ +repage "$work/cell-%02d.png"
-for cell in "$work"/cell-*.png; do
-    s=$(share "$cell" "$tinted")
-    at_least "$s" 0.2 || fail "$(basename "$cell"): only $s of it is tinted"
+# Tinted flowers in every part of the screen, white between them, nothing else; prints
+# what is missing. Awaited, as the first frames take as long as the machine needs.
+saver_screen() {
+    [ -f "$model_file" ] || { echo "the model file $model_file is missing while the saver runs"; return 1; }
+    import -window root "$work/saver.png"
+    rm -f "$work"/cell-*.png
+    convert "$work/saver.png" -crop 4x4@ +repage "$work/cell-%02d.png"
+    local cell s
+    for cell in "$work"/cell-*.png; do
+        s=$(share "$cell" "$tinted")
+        at_least "$s" 0.2 || { echo "$(basename "$cell"): only $s of it is tinted"; return 1; }
+    done
+    s=$(share "$work/saver.png" "$white")
+    at_least "$s" 0.02 || { echo "only $s of the screen is white"; return 1; }
+    s=$(share "$work/saver.png" 'r < 0.8')
+    at_most "$s" 0.01 || { echo "$s of the screen is neither white nor a flower"; return 1; }
+}
+deadline=$((SECONDS + 90))
+until why=$(saver_screen); do
+    [ $SECONDS -lt $deadline ] || fail "$why"
+    sleep 1
 done
-s=$(share "$work/saver.png" "$white")
-at_least "$s" 0.02 || fail "only $s of the screen is white"
-s=$(share "$work/saver.png" 'r < 0.8')
-at_most "$s" 0.01 || fail "$s of the screen is neither white nor a flower"
+convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
 xdotool key space
-expect_exit_zero 10 "$saver" "the saver"
+expect_exit_zero 60 "$saver" "the saver"
 ! grep -a "fixed-function path" "$work/saver.stderr" || fail "the saver did not draw on the instanced path"
 [ -e "$model_file" ] && fail "the model file is still there after the saver ended"
 
 echo "== preview"
-"$wine_run" "$preview_parent" 300 200 480 320 14 >"$work/handle.txt" &
+# The parent looks for the preview's child after a fixed time: a generous one, as the
+# preview's Wine start-up takes what the machine needs.
+"$wine_run" "$preview_parent" 300 200 480 320 40 >"$work/handle.txt" &
 parent=$!
-for _ in $(seq 100); do [ -s "$work/handle.txt" ] && break; sleep 0.2; done
+for _ in $(seq 300); do [ -s "$work/handle.txt" ] && break; sleep 0.2; done
 handle=$(head -1 "$work/handle.txt" | tr -d '\r\n')
 [ -n "$handle" ] || fail "the preview parent printed no handle"
 "$wine_run" "$scr" /p "$handle" &
 preview=$!
-sleep 6
-kill -0 "$preview" 2>/dev/null || fail "the preview ended before its window"
-expect_exit_zero 30 "$parent" "the preview parent"
-expect_exit_zero 10 "$preview" "the preview"
+expect_exit_zero 90 "$parent" "the preview parent"
+expect_exit_zero 60 "$preview" "the preview"
 # Wine keeps the OpenGL surface of a child window owned by another process off screen,
 # so the parent reports the child it held instead of a screenshot showing it.
 grep -q '^child 480 320' "$work/handle.txt" || fail "the preview parent saw: $(tail -1 "$work/handle.txt")"
@@ -95,11 +104,16 @@ echo "== settings dialog"
 "$wine_run" "$scr" /c &
 dialog=$!
 window=$(wait_for_window 60 'スクリーンセーバーの設定') || fail "no settings dialog"
-sleep 1
+# Mapped is not yet painted: await the dialog's controls in its picture.
+deadline=$((SECONDS + 60))
+until import -window "$window" "$work/settings-dialog.png" 2>/dev/null &&
+    [ "$(identify -format '%k' "$work/settings-dialog.png")" -gt 8 ]; do
+    [ $SECONDS -lt $deadline ] || fail "the settings dialog shows nothing"
+    sleep 0.5
+done
 import -window root "$work/dialog.png"
-import -window "$window" "$work/settings-dialog.png"
 xdotool key --window "$window" Return
-expect_exit_zero 10 "$dialog" "the settings dialog"
+expect_exit_zero 60 "$dialog" "the settings dialog"
 "$wine_run" reg query 'HKCU\Control Panel\ScreenSaver\Petalrain' 2>/dev/null | tr -d '\r' >"$work/registry.txt"
 grep -Eq 'HanaNum +REG_DWORD +0x1d4c$' "$work/registry.txt" || fail "HanaNum not stored: $(cat "$work/registry.txt")"
 grep -Eq 'HanaRate +REG_DWORD +0x64$' "$work/registry.txt" || fail "HanaRate not stored"
