@@ -81,7 +81,7 @@ done
 convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
 xdotool key space
 expect_exit_zero 60 "$saver" "the saver"
-! grep -a "fixed-function path" "$work/saver.stderr" || fail "the saver did not draw on the instanced path"
+! grep -a "drawing with the" "$work/saver.stderr" || fail "the saver did not draw on the sprite path"
 [ -e "$model_file" ] && fail "the model file is still there after the saver ended"
 
 echo "== preview"
