@@ -10,6 +10,25 @@
 
 namespace {
 
+// GLSL 1.20 runs on OpenGL 2.1 and on every compatibility context after it. The camera
+// comes from the matrices that the frame sets, as in the fixed-function path, and the
+// tint travels as the built-in colour, which flat shading leaves as it is.
+const char placementSource[] = R"(#version 120
+attribute vec3 corner;
+attribute vec4 placement;  // x, y, z, turn in degrees
+attribute vec4 tint;       // red, green, blue, scale
+void placeCorner() {
+    float turn = radians(placement.w);
+    float c = cos(turn);
+    float s = sin(turn);
+    vec2 p = tint.w * corner.xy;
+    vec4 world = vec4(c * p.x - s * p.y + placement.x, s * p.x + c * p.y + placement.y,
+                      corner.z + placement.z, 1.0);
+    gl_Position = gl_ModelViewProjectionMatrix * world;
+    gl_FrontColor = vec4(tint.rgb, 1.0);
+}
+)";
+
 // 3.3 has instancing in its core; 2.1 needs both extensions, whose entry points carry ARB.
 const char* checkContext(bool& core) {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -56,9 +75,10 @@ const char* logMessage(const char* what, char* log) {
     return message;
 }
 
-GLuint compileShader(const InstancingGl& gl, GLenum type, const char* source, const char** failure) {
+GLuint compileShader(const InstancingGl& gl, GLenum type, const char* const* sources, GLsizei count,
+                     const char** failure) {
     const GLuint shader = gl.createShader(type);
-    gl.shaderSource(shader, 1, &source, nullptr);
+    gl.shaderSource(shader, count, sources, nullptr);
     gl.compileShader(shader);
     GLint compiled = GL_FALSE;
     gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -71,12 +91,13 @@ GLuint compileShader(const InstancingGl& gl, GLenum type, const char* source, co
     return 0;
 }
 
-const char* linkProgram(const InstancingGl& gl, const char* vertexSource, const char* fragmentSource, GLuint& program) {
+const char* linkProgram(const InstancingGl& gl, const char* vertexMain, const char* fragmentSource, GLuint& program) {
     const char* failure = nullptr;
-    const GLuint vertexShader = compileShader(gl, GL_VERTEX_SHADER, vertexSource, &failure);
+    const char* vertexSources[] = {placementSource, vertexMain};
+    const GLuint vertexShader = compileShader(gl, GL_VERTEX_SHADER, vertexSources, 2, &failure);
     if (!vertexShader)
         return failure;
-    const GLuint fragmentShader = compileShader(gl, GL_FRAGMENT_SHADER, fragmentSource, &failure);
+    const GLuint fragmentShader = compileShader(gl, GL_FRAGMENT_SHADER, &fragmentSource, 1, &failure);
     if (!fragmentShader) {
         gl.deleteShader(vertexShader);
         return failure;
@@ -111,13 +132,13 @@ void setInstanceAttribute(const InstancingGl& gl, InstancingAttribute attribute,
 
 }  // namespace
 
-const char* instancingStart(const char* vertexSource, const char* fragmentSource, InstancingGl& gl, GLuint& program) {
+const char* instancingStart(const char* vertexMain, const char* fragmentSource, InstancingGl& gl, GLuint& program) {
     bool core = false;
     if (const char* refusal = checkContext(core))
         return refusal;
     if (!fetchEntries(gl, core))
         return "the context lacks an entry point of instanced drawing";
-    return linkProgram(gl, vertexSource, fragmentSource, program);
+    return linkProgram(gl, vertexMain, fragmentSource, program);
 }
 
 void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t flowerCount) {

@@ -40,9 +40,11 @@ struct InstancingGl {
 };
 
 // Checks the context (OpenGL 3.3, or 2.1 with instanced drawing and instanced arrays),
-// fetches the entry points and links the program from the two GLSL 1.20 sources. Null on
+// fetches the entry points and links the program. The vertex shader is the shared GLSL
+// 1.20 placeCorner(), which places the corner attribute as the flower's placement and
+// tint have it, followed by vertexMain; the fragment shader is fragmentSource. Null on
 // success; else a one-line reason, with nothing left behind.
-const char* instancingStart(const char* vertexSource, const char* fragmentSource, InstancingGl& gl, GLuint& program);
+const char* instancingStart(const char* vertexMain, const char* fragmentSource, InstancingGl& gl, GLuint& program);
 
 struct InstanceRecord {
     float x, y, z, turn;

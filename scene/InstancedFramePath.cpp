@@ -7,22 +7,9 @@
 
 namespace {
 
-// GLSL 1.20 runs on OpenGL 2.1 and on every compatibility context after it. The camera
-// comes from the matrices that the frame sets, as in the fixed-function path, and the
-// tint travels as the built-in colour, which flat shading leaves as it is.
-const char vertexShaderSource[] = R"(#version 120
-attribute vec3 corner;
-attribute vec4 placement;  // x, y, z, turn in degrees
-attribute vec4 tint;       // red, green, blue, scale
+const char vertexShaderMain[] = R"(
 void main() {
-    float turn = radians(placement.w);
-    float c = cos(turn);
-    float s = sin(turn);
-    vec2 p = tint.w * corner.xy;
-    vec4 world = vec4(c * p.x - s * p.y + placement.x, s * p.x + c * p.y + placement.y,
-                      corner.z + placement.z, 1.0);
-    gl_Position = gl_ModelViewProjectionMatrix * world;
-    gl_FrontColor = vec4(tint.rgb, 1.0);
+    placeCorner();
 }
 )";
 
@@ -62,7 +49,7 @@ bool instancedPathStart(const MqoModel* model, int32_t flowerCount, const char**
     GLuint program = 0;
     const char* refusal = collectPlainCorners(model, corners);
     if (!refusal)
-        refusal = instancingStart(vertexShaderSource, fragmentShaderSource, gl, program);
+        refusal = instancingStart(vertexShaderMain, fragmentShaderSource, gl, program);
     *reason = refusal;
     if (refusal)
         return false;

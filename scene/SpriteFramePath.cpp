@@ -10,21 +10,11 @@
 
 namespace {
 
-const char vertexShaderSource[] = R"(#version 120
-attribute vec3 corner;
-attribute vec2 spot;       // where the corner falls on the outline's field
-attribute vec4 placement;  // x, y, z, turn in degrees
-attribute vec4 tint;       // red, green, blue, scale
+const char vertexShaderMain[] = R"(
+attribute vec2 spot;  // where the corner falls on the outline's field
 varying vec2 fieldSpot;
 void main() {
-    float turn = radians(placement.w);
-    float c = cos(turn);
-    float s = sin(turn);
-    vec2 p = tint.w * corner.xy;
-    vec4 world = vec4(c * p.x - s * p.y + placement.x, s * p.x + c * p.y + placement.y,
-                      corner.z + placement.z, 1.0);
-    gl_Position = gl_ModelViewProjectionMatrix * world;
-    gl_FrontColor = vec4(tint.rgb, 1.0);
+    placeCorner();
     fieldSpot = spot;
 }
 )";
@@ -113,7 +103,7 @@ void placeQuad(const OutlineField& field) {
 bool startShaderForm(int32_t flowerCount) {
     InstancingGl gl{};
     GLuint program = 0;
-    if (instancingStart(vertexShaderSource, fragmentShaderSource, gl, program))
+    if (instancingStart(vertexShaderMain, fragmentShaderSource, gl, program))
         return false;
     path.gl = gl;
     path.program = program;
