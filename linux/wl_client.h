@@ -91,7 +91,7 @@ struct WlClient {
 // wl_outputs.cpp: the registry, the globals and the outputs as they come and go.
 void listenToRegistry(WlClient& client);
 void describeOutputs(WlClient& client);  // asks xdg-output for names and places
-void dropOutputs(WlClient& client);
+void dropGlobals(WlClient& client);  // the outputs with their surfaces, then the globals
 bool outputWanted(const WlClient& client, const WlOutput& output);
 
 // wl_surfaces.cpp: each output's layer surface, sized to its configure and scale.

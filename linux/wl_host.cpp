@@ -170,7 +170,7 @@ void tearDown(WlClient& client) {
             makeCurrent(client, any->get());
         sceneRelease();
     }
-    dropOutputs(client);
+    dropGlobals(client);
     stopEgl(client);
 }
 

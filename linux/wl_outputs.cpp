@@ -154,10 +154,23 @@ void describeOutputs(WlClient& client) {
         describe(client, *output);
 }
 
-void dropOutputs(WlClient& client) {
+void dropGlobals(WlClient& client) {
     for (auto& output : client.outputs)
         dropOutput(client, *output);
     client.outputs.clear();
+    if (client.viewporter)
+        wp_viewporter_destroy(client.viewporter);
+    if (client.fractionalScales)
+        wp_fractional_scale_manager_v1_destroy(client.fractionalScales);
+    if (client.xdgOutputs)
+        zxdg_output_manager_v1_destroy(client.xdgOutputs);
+    if (client.layerShell)
+        zwlr_layer_shell_v1_destroy(client.layerShell);
+    if (client.shm)
+        wl_shm_destroy(client.shm);
+    if (client.compositor)
+        wl_compositor_destroy(client.compositor);
+    wl_registry_destroy(client.registry);
 }
 
 bool outputWanted(const WlClient& client, const WlOutput& output) {
