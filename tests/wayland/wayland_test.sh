@@ -1,0 +1,273 @@
+#!/usr/bin/env bash
+# The Linux saver's Wayland mode on a real compositor: sway on its headless back end with
+# the software renderer, started here, photographed with grim, compared with the headless
+# renderer. sway refuses root, so as root the compositor and the saver run as an
+# unprivileged user made for the purpose, with a private runtime folder.
+# usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR
+#   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending bad_input
+set -euo pipefail
+case_name=$1
+work=$4
+mkdir -p "$work"
+rm -f "$work"/*
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+for tool in sway swaymsg grim weston weston-fullscreen compare python3; do
+    command -v $tool >/dev/null || fail "$tool is missing (scripts/setup-deps.sh installs it)"
+done
+
+user=petalrain-wayland
+if [ "$(id -u)" -eq 0 ]; then
+    # Two test processes may make it at once: the loser's error is harmless.
+    id "$user" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" 2>/dev/null ||
+        id "$user" >/dev/null 2>&1 || fail "could not create the user $user"
+    as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups)
+else
+    as_user=()
+fi
+
+# The runtime folder holds the sockets, the programs (copied: the user may not reach the
+# build folder) and the photographs.
+run=$(mktemp -d /tmp/petalrain-wayland.XXXXXX)
+install -m 755 "$2" "$run/petalrain"
+install -m 755 "$3" "$run/petalrain-render"
+sanitizer_env=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+    value=${!name-}
+    [ -n "$value" ] || continue
+    if [[ $value =~ suppressions=([^:]+) ]]; then
+        cp "${BASH_REMATCH[1]}" "$run/$name.supp"
+        value=${value/${BASH_REMATCH[1]}/$run/$name.supp}
+    fi
+    sanitizer_env+=("$name=$value")
+done
+[ "$(id -u)" -ne 0 ] || chown -R "$user:" "$run"
+chmod 700 "$run"
+
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    cp "$run"/*.png "$run"/*.log "$work"/ 2>/dev/null || true
+    rm -rf "$run"
+}
+trap cleanup EXIT
+
+# Runs a command as the user in a clean environment, on the compositor's socket once
+# there is one. In the background it takes the place of the subshell, so that $! is its pid.
+session_env=()
+in_session() { (exec_in_session "$@"); }
+exec_in_session() {
+    exec "${as_user[@]}" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" \
+        "${session_env[@]}" "${sanitizer_env[@]}" "$@"
+}
+
+# Polls a command until it succeeds; a slow machine only takes longer.
+await() {
+    local limit=$1 what=$2 why=
+    shift 2
+    local deadline=$((SECONDS + limit))
+    until why=$("$@" 2>&1); do
+        [ $SECONDS -lt $deadline ] || fail "$what (after $limit s: $why)"
+        sleep 0.3
+    done
+}
+patience=60
+
+start_sway() {
+    printf 'xwayland disable\noutput HEADLESS-1 mode %s position 0 0 scale %s\n' "$1" "${2:-1}" >"$run/sway.config"
+    exec_in_session env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        sway -c "$run/sway.config" >"$run/sway.log" 2>&1 &
+    sway=$!
+    pids+=("$sway")
+    await 30 "sway did not start (sway.log)" \
+        compgen -G "$run/sway-ipc.*.sock"
+    wayland_socket=$(compgen -G "$run/wayland-[0-9]" | head -n 1)
+    session_env=(WAYLAND_DISPLAY="${wayland_socket##*/}" SWAYSOCK="$(compgen -G "$run/sway-ipc.*.sock" | head -n 1)")
+    await 30 "sway answers no requests" in_session swaymsg -t get_outputs
+}
+
+swaymsg() { in_session swaymsg "$@" >/dev/null; }
+
+# Adds an output beside the others: NAME MODE X.
+add_output() {
+    swaymsg create_output
+    swaymsg output "$1" mode "$2" position "$3" 0
+}
+
+saver_pid=
+start_saver() {  # options...; standard error in saver.log
+    exec_in_session "$run/petalrain" "$@" 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+}
+
+# Awaits the saver's end and sets code to its exit code (128 + N for signal N).
+await_exit() {
+    local deadline=$((SECONDS + patience))
+    while kill -0 "$saver_pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "still running after $patience s"
+        sleep 0.1
+    done
+    code=0
+    wait "$saver_pid" || code=$?
+}
+
+photograph() { in_session grim -o "$1" "$run/$2.png"; }
+
+# Share of the picture's pixels that pass an fx test, on a sample (-fx is slow).
+share() { convert "$1" -alpha off -sample '160x90!' -fx "($2) ? 1 : 0" -format '%[fx:mean]' info:; }
+at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
+
+# Succeeds when the output's photograph shows tinted flowers on white.
+shows_flowers() {
+    photograph "$1" "$2" || return 1
+    local tinted white
+    tinted=$(share "$run/$2.png" 'r >= 0.85 && g < r - 0.04')
+    white=$(share "$run/$2.png" 'r > 0.98 && g > 0.98 && b > 0.98')
+    at_least "$tinted" 0.05 && at_least "$white" 0.05 || { echo "tinted $tinted, white $white"; return 1; }
+}
+
+seed=20261209
+scene=(--seed "$seed" --count 2000 --size 150)
+frames=5
+
+# The headless renderer's frame for the scene at WIDTH HEIGHT, as expected.png.
+expected_frame() {
+    "$run/petalrain-render" --width "$1" --height "$2" --flowers 2000 --size 150 --seed "$seed" \
+        --frames "$frames" --out "$run/expected" >/dev/null
+    convert "$run/expected/frame_000$frames.png" -alpha off "$run/expected.png"
+}
+
+# Succeeds when the picture differs from expected.png in at most 0.2 % of its pixels
+# (flower edges, where rasterisers may round differently). A level or two of a channel is
+# no difference: a compositor may hand out buffers of 10 bits a channel.
+matches_expected() {
+    local differing total
+    convert "$1" -alpha off "$run/compared.png"
+    differing=$(compare -metric AE -fuzz 1% "$run/compared.png" "$run/expected.png" null: 2>&1) || true
+    total=$(identify -format '%[fx:w*h]' "$run/expected.png")
+    [[ $differing =~ ^[0-9]+$ ]] && [ "$differing" -le $((total / 500)) ] ||
+        { echo "$differing of $total pixels differ"; return 1; }
+}
+
+photo_matches() {  # output name: its photograph shows expected.png
+    photograph "$1" shown && matches_expected "$run/shown.png"
+}
+
+joined_matches() {  # two outputs: their photographs side by side show expected.png
+    photograph "$1" left && photograph "$2" right &&
+        convert "$run/left.png" "$run/right.png" +append "$run/joined.png" &&
+        matches_expected "$run/joined.png"
+}
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# Succeeds when the process used at most a tick of CPU time over two seconds.
+idle() {
+    local before after
+    before=$(cpu_ticks "$1")
+    sleep 2
+    after=$(cpu_ticks "$1")
+    [ $((after - before)) -le 1 ] || { echo "$((after - before)) ticks in 2 s"; return 1; }
+}
+
+case $case_name in
+one_output)
+    start_sway 320x180
+    expected_frame 320 180
+    start_saver --wayland "${scene[@]}" --frames $frames --hold
+    await $patience "the output does not show the headless frame" photo_matches HEADLESS-1
+    ;;
+two_outputs)
+    # One scene over the layout: each output shows its half of the joined frame.
+    start_sway 320x180
+    add_output HEADLESS-2 320x180 320
+    expected_frame 640 180
+    start_saver --wayland "${scene[@]}" --frames $frames --hold
+    await $patience "the two outputs do not show the joined headless frame" joined_matches HEADLESS-1 HEADLESS-2
+    ;;
+scale_2)
+    # 320 x 180 logical, 640 x 360 pixels: drawn at the pixel size, not magnified.
+    start_sway 640x360 2
+    expected_frame 640 360
+    start_saver --wayland "${scene[@]}" --frames $frames --hold
+    await $patience "the scaled output does not show the headless frame at its pixel size" photo_matches HEADLESS-1
+    ;;
+hot_plug)
+    start_sway 320x180
+    start_saver --wayland "${scene[@]}"
+    await $patience "no flowers on the first output" shows_flowers HEADLESS-1 first
+    add_output HEADLESS-2 320x180 320
+    await $patience "no flowers on the output added while running" shows_flowers HEADLESS-2 added
+    kill -0 "$saver_pid" || fail "the saver ended: $(tail -n 3 "$run/saver.log")"
+    ;;
+plugin_contract)
+    # As swaylock-plugin starts its child: a connection made for it, handed over as
+    # WAYLAND_SOCKET, and the output named in the environment.
+    start_sway 320x180
+    add_output HEADLESS-2 320x180 320
+    exec_in_session env -u WAYLAND_DISPLAY WAYLAND_DEBUG=1 SWAYLOCK_PLUGIN_OUTPUT_NAME=HEADLESS-2 python3 -c '
+import os, socket, sys
+connection = socket.socket(socket.AF_UNIX)
+connection.connect(sys.argv[1])
+os.set_inheritable(connection.fileno(), True)
+os.environ["WAYLAND_SOCKET"] = str(connection.fileno())
+os.execv(sys.argv[2], sys.argv[2:])' "$wayland_socket" \
+        "$run/petalrain" "${scene[@]}" 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    await $patience "no flowers on the named output" shows_flowers HEADLESS-2 named
+    shows_flowers HEADLESS-1 other >/dev/null && fail "flowers on the output not named"
+    log=$run/saver.log
+    grep -Eq 'wl_registry@[0-9]+\.bind\([0-9]+, "wl_seat"' "$log" && fail "wl_seat bound"
+    versions=$(grep -Eo 'bind\([0-9]+, "wl_compositor", [0-9]+' "$log" | grep -Eo '[0-9]+$') ||
+        fail "no wl_compositor bound"
+    for version in $versions; do [ "$version" -le 4 ] || fail "wl_compositor bound at version $version"; done
+    surfaces=$(grep -Ec -- '-> zwlr_layer_shell_v1@[0-9]+\.get_layer_surface\(new id zwlr_layer_surface_v1@[0-9]+, wl_surface@[0-9]+, wl_output@[0-9]+' "$log") || true
+    [ "$surfaces" -eq 1 ] || fail "$surfaces layer surfaces for one named output"
+    grep -Eq -- '-> wl_surface@[0-9]+\.attach\(nil' "$log" && fail "a null buffer attached"
+    ;;
+ending)
+    # Paused while its output is covered: no frame callbacks, no CPU time. (sway 1.7 cannot
+    # turn a headless output off: its back end refuses the commit.)
+    start_sway 640x360
+    start_saver --wayland "${scene[@]}"
+    await $patience "no flowers" shows_flowers HEADLESS-1 running
+    exec_in_session weston-fullscreen >"$run/cover.log" 2>&1 &
+    pids+=($!)
+    await $patience "no window to cover the output" swaymsg '[app_id="org.freedesktop.weston.fullscreen"] fullscreen enable'
+    await $patience "the saver keeps working while its output is covered" idle "$saver_pid"
+    kill "${pids[-1]}"
+    await $patience "no flowers once uncovered" shows_flowers HEADLESS-1 uncovered
+    kill -TERM "$saver_pid"
+    await_exit
+    [ "$code" -eq 0 ] || fail "ended with $code on SIGTERM: $(tail -n 3 "$run/saver.log")"
+    # The compositor ending ends it, without a crash.
+    start_saver --wayland --count 500
+    await $patience "no flowers" shows_flowers HEADLESS-1 again
+    swaymsg exit 2>/dev/null || true  # sway leaves before it answers
+    await_exit
+    [ "$code" -le 1 ] || fail "ended with $code when the compositor went away: $(tail -n 3 "$run/saver.log")"
+    ;;
+bad_input)
+    start_sway 320x180
+    in_session "$run/petalrain" --wayland --output NOWHERE-9 2>"$run/saver.log" && code=0 || code=$?
+    [ "$code" -eq 2 ] || fail "an unknown output exits with $code"
+    grep -q HEADLESS-1 "$run/saver.log" || fail "the message lists no outputs: $(cat "$run/saver.log")"
+    # A compositor without layer-shell: weston's headless back end, with no helper clients.
+    printf '[core]\nshell=fullscreen-shell.so\n[input-method]\npath=\n' >"$run/weston.ini"
+    exec_in_session weston --backend=headless-backend.so --socket=weston-petalrain --config="$run/weston.ini" \
+        --idle-time=0 >"$run/weston.log" 2>&1 &
+    pids+=($!)
+    await 30 "weston did not start" test -S "$run/weston-petalrain"
+    session_env=(WAYLAND_DISPLAY=weston-petalrain)
+    in_session "$run/petalrain" --wayland 2>"$run/saver.log" && code=0 || code=$?
+    [ "$code" -eq 1 ] || fail "without layer-shell it exits with $code"
+    [ "$(wc -l <"$run/saver.log")" -eq 1 ] || fail "without layer-shell it says: $(cat "$run/saver.log")"
+    ;;
+*) fail "unknown case $case_name" ;;
+esac
+echo "PASS $case_name"
