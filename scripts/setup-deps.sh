@@ -27,6 +27,9 @@ test_packages=(
     mingw-w64-tools wine wine64 xdotool imagemagick locales fonts-ipafont-gothic
     # the Debian package's test
     libxml2-utils lintian man-db
+    # the Wayland mode's tests: a headless sway and its photographs; weston, which has no
+    # layer shell, and its window that covers an output
+    sway grim weston python3
 )
 case $profile in
 run) ;;
