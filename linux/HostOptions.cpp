@@ -189,8 +189,8 @@ HostEnvironment hostEnvironment() {
 bool settleHostTarget(HostOptions& options, const HostEnvironment& environment, std::string& error) {
     const auto set = [](const char* value) { return value && *value; };
     if (options.target == HostTarget::Automatic) {
-        const bool waylandSession = set(environment.waylandSocket) ||
-                                    (!set(environment.display) && set(environment.waylandDisplay));
+        const bool waylandSession =
+            set(environment.waylandSocket) || (!set(environment.display) && set(environment.waylandDisplay));
         const bool wayland = !options.output.empty() || (waylandSession && !set(environment.xscreensaverWindow));
         options.target = wayland ? HostTarget::Wayland : HostTarget::OwnWindow;
     }

@@ -32,7 +32,7 @@ struct HostOptions {
     long delayMicroseconds = defaultFramePeriodMicroseconds;
     bool seeded = false;
     uint32_t seed = 0;
-    long frames = 0;  // 0: until stopped
+    long frames = 0;    // 0: until stopped
     bool hold = false;  // after the frames, the last one stays until stopped
     SceneRenderer renderer = SceneRenderer::Automatic;
     bool fps = false;  // the frame-rate display
@@ -44,11 +44,11 @@ struct HostOptions {
 
 // What the environment says about the session, as getenv gives it (null: unset).
 struct HostEnvironment {
-    const char* display;              // DISPLAY
-    const char* waylandDisplay;       // WAYLAND_DISPLAY
-    const char* waylandSocket;        // WAYLAND_SOCKET: a connection handed down, as lockers do
-    const char* xscreensaverWindow;   // XSCREENSAVER_WINDOW
-    const char* pluginOutputName;     // SWAYLOCK_PLUGIN_OUTPUT_NAME
+    const char* display;             // DISPLAY
+    const char* waylandDisplay;      // WAYLAND_DISPLAY
+    const char* waylandSocket;       // WAYLAND_SOCKET: a connection handed down, as lockers do
+    const char* xscreensaverWindow;  // XSCREENSAVER_WINDOW
+    const char* pluginOutputName;    // SWAYLOCK_PLUGIN_OUTPUT_NAME
 };
 
 HostEnvironment hostEnvironment();
@@ -59,8 +59,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
 
 // Picks the window system when no option named one: Wayland for --output, or for a
 // handed-down connection or a Wayland session without an X display unless a screen-saver
-// daemon named its window; else a window of its own. The output name of the environment applies when --output gave none. False,
-// with the reason, for --output beside an X11 target.
+// daemon named its window; else a window of its own. The environment's output name applies
+// when --output gave none. False, with the reason, for --output beside an X11 target.
 bool settleHostTarget(HostOptions& options, const HostEnvironment& environment, std::string& error);
 
 // A window or visual id in decimal or 0x-hexadecimal; false for anything else, zero included.

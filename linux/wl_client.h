@@ -77,28 +77,28 @@ struct WlClient {
     EGLDisplay eglDisplay;
     EGLConfig eglConfig;
     EGLContext eglContext;
-    bool egl;         // false: white buffers
+    bool egl;          // false: white buffers
     bool surfaceless;  // a context can be current without a surface
 
     bool sceneStarted;
-    SceneArea area;      // of the configured surfaces
-    int sceneWidth;      // the size the scene last took
+    SceneArea area;  // of the configured surfaces
+    int sceneWidth;  // the size the scene last took
     int sceneHeight;
-    bool reading;        // between prepare_read and reading or cancelling
-    bool broken;         // the connection failed
+    bool reading;  // between prepare_read and reading or cancelling
+    bool broken;   // the connection failed
 };
 
 // wl_outputs.cpp: the registry, the globals and the outputs as they come and go.
 void listenToRegistry(WlClient& client);
 void describeOutputs(WlClient& client);  // asks xdg-output for names and places
-void dropGlobals(WlClient& client);  // the outputs with their surfaces, then the globals
+void dropGlobals(WlClient& client);      // the outputs with their surfaces, then the globals
 bool outputWanted(const WlClient& client, const WlOutput& output);
 
 // wl_surfaces.cpp: each output's layer surface, sized to its configure and scale.
 void makeLayerSurface(WlClient& client, WlOutput& output);
 void dropLayerSurface(WlClient& client, WlOutput& output);
 void fitLayerSurface(WlClient& client, WlOutput& output);  // after a configure or a scale change
-void askForFrame(WlOutput& output);                         // before the commit of a frame
+void askForFrame(WlOutput& output);                        // before the commit of a frame
 OutputPlace placeOf(const WlOutput& output);
 
 // wl_egl.cpp: the EGL context and a window surface per output.

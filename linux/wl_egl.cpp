@@ -31,13 +31,16 @@ EGLDisplay waylandDisplay(wl_display* display) {
 // background, and without depth far flowers would cover near ones.
 bool chooseConfig(EGLDisplay display, EGLConfig& chosen) {
     for (EGLint depthBits : {24, 16}) {
-        const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_RED_SIZE,     8,              EGL_GREEN_SIZE,      8,
-                                 EGL_BLUE_SIZE,    8,              EGL_DEPTH_SIZE,      depthBits,
-                                 EGL_NONE};
+        const EGLint wanted[][2] = {{EGL_SURFACE_TYPE, EGL_WINDOW_BIT},
+                                    {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT},
+                                    {EGL_RED_SIZE, 8},
+                                    {EGL_GREEN_SIZE, 8},
+                                    {EGL_BLUE_SIZE, 8},
+                                    {EGL_DEPTH_SIZE, depthBits},
+                                    {EGL_NONE, EGL_NONE}};
         EGLConfig configs[64];
         EGLint count = 0;
-        if (!eglChooseConfig(display, wanted, configs, 64, &count) || count == 0)
+        if (!eglChooseConfig(display, wanted[0], configs, 64, &count) || count == 0)
             continue;
         chosen = configs[0];
         for (EGLint i = 0; i < count; ++i) {
@@ -75,8 +78,7 @@ bool startEgl(WlClient& client, std::string& why) {
         why = "EGL made no OpenGL context";
         return false;
     }
-    client.surfaceless =
-        hasExtension(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+    client.surfaceless = hasExtension(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
     client.egl = true;
     return true;
 }

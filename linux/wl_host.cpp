@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int mostOutputs = 32;  // more than a desk has: the layout takes no allocation while running
+
 struct WlRun {
     WlClient client;
     const HostOptions* options;
@@ -28,7 +30,7 @@ bool drawable(const WlOutput& output) {
 // configures and scales, follows the layout, and starts the scene on the first surface.
 void reconcile(WlRun& run) {
     WlClient& client = run.client;
-    OutputPlace places[32]{};  // more outputs than a desk has; no allocation while running
+    OutputPlace places[mostOutputs]{};
     int placed = 0;
     for (auto& output : client.outputs) {
         if (output->closed)
@@ -36,13 +38,13 @@ void reconcile(WlRun& run) {
         else if (!output->surface && output->described && outputWanted(client, *output))
             makeLayerSurface(client, *output);
         fitLayerSurface(client, *output);
-        if (output->width > 0 && placed < 32)
+        if (output->width > 0 && placed < mostOutputs)
             places[placed++] = placeOf(*output);
     }
     const SceneArea area = sceneAreaOf(places, placed);
-    if (placed > 0 && (area.originX != client.area.originX || area.originY != client.area.originY ||
-                       area.scale != client.area.scale || area.width != client.area.width ||
-                       area.height != client.area.height)) {
+    if (placed > 0 &&
+        (area.originX != client.area.originX || area.originY != client.area.originY ||
+         area.scale != client.area.scale || area.width != client.area.width || area.height != client.area.height)) {
         client.area = area;
         for (auto& output : client.outputs)
             output->drawnStep = -1;
@@ -187,7 +189,9 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
     if (!client.display) {
         const char* name = std::getenv("WAYLAND_DISPLAY");
         std::fprintf(stderr, "petalrain: cannot connect to the Wayland compositor \"%s\"\n",
-                     std::getenv("WAYLAND_SOCKET") ? "WAYLAND_SOCKET" : name ? name : "wayland-0");
+                     std::getenv("WAYLAND_SOCKET") ? "WAYLAND_SOCKET"
+                     : name                        ? name
+                                                   : "wayland-0");
         return 1;
     }
     listenToRegistry(client);

@@ -43,7 +43,7 @@ void outputName(void* data, wl_output*, const char* name) {
 
 void outputDescription(void*, wl_output*, const char*) {}
 
-const wl_output_listener outputListener = {outputGeometry, outputMode,  outputDone,
+const wl_output_listener outputListener = {outputGeometry, outputMode, outputDone,
                                            outputScale,    outputName, outputDescription};
 
 void xdgPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
@@ -82,7 +82,8 @@ void addOutput(WlClient& client, uint32_t name, uint32_t version) {
     output->client = &client;
     output->globalName = name;
     output->version = std::min(version, outputVersion);
-    output->output = static_cast<wl_output*>(wl_registry_bind(client.registry, name, &wl_output_interface, output->version));
+    output->output =
+        static_cast<wl_output*>(wl_registry_bind(client.registry, name, &wl_output_interface, output->version));
     output->scale = 1;
     output->eglSurface = EGL_NO_SURFACE;
     output->drawnStep = -1;
@@ -133,7 +134,8 @@ void global(void* data, wl_registry*, uint32_t name, const char* interface, uint
 void globalRemove(void* data, wl_registry*, uint32_t name) {
     WlClient& client = *static_cast<WlClient*>(data);
     auto& outputs = client.outputs;
-    const auto gone = std::find_if(outputs.begin(), outputs.end(), [&](const auto& o) { return o->globalName == name; });
+    const auto gone =
+        std::find_if(outputs.begin(), outputs.end(), [&](const auto& o) { return o->globalName == name; });
     if (gone == outputs.end())
         return;
     dropOutput(client, **gone);

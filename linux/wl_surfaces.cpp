@@ -64,7 +64,8 @@ void showWhite(WlClient& client, WlOutput& output) {
 void makeLayerSurface(WlClient& client, WlOutput& output) {
     output.surface = wl_compositor_create_surface(client.compositor);
     if (client.fractionalScales && client.viewporter) {
-        output.fractional = wp_fractional_scale_manager_v1_get_fractional_scale(client.fractionalScales, output.surface);
+        output.fractional =
+            wp_fractional_scale_manager_v1_get_fractional_scale(client.fractionalScales, output.surface);
         wp_fractional_scale_v1_add_listener(output.fractional, &fractionalListener, &output);
         output.viewport = wp_viewporter_get_viewport(client.viewporter, output.surface);
     }

@@ -110,8 +110,7 @@ int runX11Host(const HostOptions& options, int signalFile) {
         return 1;
     }
     if (!run.target.depthBuffer)
-        std::fprintf(stderr,
-                     "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
+        std::fprintf(stderr, "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
                      run.target.window);
 
     mqoSetGlProcLookup(glxProcAddress);

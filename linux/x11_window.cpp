@@ -85,7 +85,9 @@ XVisualInfo* visualForOwnWindow(Display* display, const HostOptions& options, st
     if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl ||
         glXGetConfig(display, visual, GLX_DEPTH_SIZE, &depthBits) != 0 || depthBits == 0) {
         error = "visual " + windowName(id) +
-                (!visual ? " is not on this screen" : !usesGl ? " does not do OpenGL" : " has no depth buffer");
+                (!visual   ? " is not on this screen"
+                 : !usesGl ? " does not do OpenGL"
+                           : " has no depth buffer");
         if (visual)
             XFree(visual);
         return nullptr;
