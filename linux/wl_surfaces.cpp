@@ -123,11 +123,12 @@ void fitLayerSurface(WlClient& client, WlOutput& output) {
     output.bufferWidth = width;
     output.bufferHeight = height;
     output.drawnStep = -1;
-    // Both wait for the next commit, which brings the buffer of the new size.
+    // Both wait for the next commit, which brings the buffer of the new size. A fractional
+    // scale may come after a whole one was set: the viewport then maps the buffer alone.
     if (fractional(output))
         wp_viewport_set_destination(output.viewport, output.width, output.height);
-    else if (client.compositorVersion >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
-        wl_surface_set_buffer_scale(output.surface, output.scale);
+    if (client.compositorVersion >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+        wl_surface_set_buffer_scale(output.surface, fractional(output) ? 1 : output.scale);
 
     if (output.eglSurface != EGL_NO_SURFACE) {
         wl_egl_window_resize(output.eglWindow, width, height, 0, 0);
