@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The Linux saver's Wayland mode on a real compositor: sway on its headless back end with
 # the software renderer, started here, photographed with grim, compared with the headless
-# renderer. sway refuses root, so as root the compositor and the saver run as an
-# unprivileged user made for the purpose, with a private runtime folder.
+# renderer.
 # usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR
 #   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending bad_input
 set -euo pipefail
@@ -16,80 +15,17 @@ for tool in sway swaymsg grim weston weston-fullscreen compare python3; do
     command -v $tool >/dev/null || fail "$tool is missing (scripts/setup-deps.sh installs it)"
 done
 
-user=petalrain-wayland
-if [ "$(id -u)" -eq 0 ]; then
-    # Two test processes may make it at once: the loser's error is harmless.
-    id "$user" >/dev/null 2>&1 ||
-        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" 2>/dev/null ||
-        id "$user" >/dev/null 2>&1 || fail "could not create the user $user"
-    as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups)
-else
-    as_user=()
-fi
-
-# The runtime folder holds the sockets, the programs (copied: the user may not reach the
-# build folder) and the photographs.
-run=$(mktemp -d /tmp/petalrain-wayland.XXXXXX)
-install -m 755 "$2" "$run/petalrain"
-install -m 755 "$3" "$run/petalrain-render"
-sanitizer_env=()
-for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
-    value=${!name-}
-    [ -n "$value" ] || continue
-    if [[ $value =~ suppressions=([^:]+) ]]; then
-        cp "${BASH_REMATCH[1]}" "$run/$name.supp"
-        value=${value/${BASH_REMATCH[1]}/$run/$name.supp}
-    fi
-    sanitizer_env+=("$name=$value")
-done
-[ "$(id -u)" -ne 0 ] || chown -R "$user:" "$run"
-chmod 700 "$run"
-
-pids=()
+# shellcheck source=headless_sway.sh
+. "$(dirname "$0")/headless_sway.sh"
+session_open
+session_install "$2" petalrain
+session_install "$3" petalrain-render
 cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
     cp "$run"/*.png "$run"/*.log "$work"/ 2>/dev/null || true
-    rm -rf "$run"
+    session_close
 }
 trap cleanup EXIT
-
-# Runs a command as the user in a clean environment, on the compositor's socket once
-# there is one. In the background it takes the place of the subshell, so that $! is its pid.
-session_env=()
-in_session() { (exec_in_session "$@"); }
-exec_in_session() {
-    exec "${as_user[@]}" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" \
-        "${session_env[@]}" "${sanitizer_env[@]}" "$@"
-}
-
-# Polls a command until it succeeds; a slow machine only takes longer.
-await() {
-    local limit=$1 what=$2 why=
-    shift 2
-    local deadline=$((SECONDS + limit))
-    until why=$("$@" 2>&1); do
-        [ $SECONDS -lt $deadline ] || fail "$what (after $limit s: $why)"
-        sleep 0.3
-    done
-}
 patience=60
-
-start_sway() {
-    printf 'xwayland disable\noutput HEADLESS-1 mode %s position 0 0 scale %s\n' "$1" "${2:-1}" >"$run/sway.config"
-    exec_in_session env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-        sway -c "$run/sway.config" >"$run/sway.log" 2>&1 &
-    sway=$!
-    pids+=("$sway")
-    await 30 "sway did not start (sway.log)" \
-        compgen -G "$run/sway-ipc.*.sock"
-    wayland_socket=$(compgen -G "$run/wayland-[0-9]" | head -n 1)
-    session_env=(WAYLAND_DISPLAY="${wayland_socket##*/}" SWAYSOCK="$(compgen -G "$run/sway-ipc.*.sock" | head -n 1)")
-    await 30 "sway answers no requests" in_session swaymsg -t get_outputs
-}
-
-swaymsg() { in_session swaymsg "$@" >/dev/null; }
 
 # Adds an output beside the others: NAME MODE X.
 add_output() {
