@@ -21,7 +21,7 @@ session_open() {
     else
         as_user=()
     fi
-    run=$(mktemp -d /tmp/petalrain-wayland.XXXXXX)
+    run=$(mktemp -d -t petalrain-wayland.XXXXXX)
     # A sanitizer build reads its suppressions as the user too.
     local name value
     for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
