@@ -42,12 +42,19 @@ bool chooseConfig(EGLDisplay display, EGLConfig& chosen) {
         EGLint count = 0;
         if (!eglChooseConfig(display, wanted[0], configs, 64, &count) || count == 0)
             continue;
-        chosen = configs[0];
+        // EGL lists deeper colour first: 10 bits a channel would round the tints otherwise
+        // than the other hosts do. Opaque 8-bit colour, then 8-bit with alpha.
+        int best = -1;
         for (EGLint i = 0; i < count; ++i) {
-            EGLint alphaBits = 0;
-            if (eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alphaBits) && alphaBits == 0) {
+            EGLint red = 0, green = 0, blue = 0, alpha = 0;
+            eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
+            eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &green);
+            eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &blue);
+            eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
+            const int rank = red == 8 && green == 8 && blue == 8 ? (alpha == 0 ? 2 : 1) : 0;
+            if (rank > best) {
+                best = rank;
                 chosen = configs[i];
-                break;
             }
         }
         return true;

@@ -78,12 +78,11 @@ expected_frame() {
 }
 
 # Succeeds when the picture differs from expected.png in at most 0.2 % of its pixels
-# (flower edges, where rasterisers may round differently). A level or two of a channel is
-# no difference: a compositor may hand out buffers of 10 bits a channel.
+# (flower edges, where rasterisers may round differently).
 matches_expected() {
     local differing total
     convert "$1" -alpha off "$run/compared.png"
-    differing=$(compare -metric AE -fuzz 1% "$run/compared.png" "$run/expected.png" null: 2>&1) || true
+    differing=$(compare -metric AE "$run/compared.png" "$run/expected.png" null: 2>&1) || true
     total=$(identify -format '%[fx:w*h]' "$run/expected.png")
     [[ $differing =~ ^[0-9]+$ ]] && [ "$differing" -le $((total / 500)) ] ||
         { echo "$differing of $total pixels differ"; return 1; }
