@@ -39,6 +39,7 @@ void frames(benchmark::State& state, Target target) {
         headlessGlClose();
         return;
     }
+    state.SetLabel(sceneActivePathName());
     for (auto _ : state) {
         sceneRenderFrame();
         glFinish();
@@ -57,12 +58,15 @@ void flowerCounts(benchmark::internal::Benchmark* bench) {
         ->MinTime(1.0);
 }
 
-#define PATH_BENCHMARKS(path, renderer)                                                             \
-    BENCHMARK_CAPTURE(frames, path / 1920x1080, Target{1920, 1080, renderer})->Apply(flowerCounts); \
-    BENCHMARK_CAPTURE(frames, path / 1x1, Target{1, 1, renderer})->Apply(flowerCounts)
-PATH_BENCHMARKS(fixed, SceneRenderer::Fixed);
-PATH_BENCHMARKS(instanced, SceneRenderer::Instanced);
-PATH_BENCHMARKS(sprite, SceneRenderer::Sprite);
+// The case names are text, "/" and all.
+// clang-format off
+BENCHMARK_CAPTURE(frames, fixed/1920x1080, Target{1920, 1080, SceneRenderer::Fixed})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, instanced/1920x1080, Target{1920, 1080, SceneRenderer::Instanced})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, sprite/1920x1080, Target{1920, 1080, SceneRenderer::Sprite})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, fixed/1x1, Target{1, 1, SceneRenderer::Fixed})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, instanced/1x1, Target{1, 1, SceneRenderer::Instanced})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, sprite/1x1, Target{1, 1, SceneRenderer::Sprite})->Apply(flowerCounts);
+// clang-format on
 
 struct Times {
     std::string name;  // "frames/PATH/TARGET/FLOWERS"
