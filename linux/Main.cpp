@@ -24,9 +24,11 @@ int main(int argc, char** argv) {
     }
 
     // Mesa's software renderer frees its large per-frame bins and takes them again on the
-    // next frame; kept in the heap they are not faulted in anew every frame.
+    // next frame; kept in the heap they are not faulted in anew every frame. A frame of
+    // sprites bins a few megabytes: more than 64 MiB free at the top is a passing peak,
+    // given back.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
     const int signalFile = watchStopSignals();
     if (signalFile < 0) {
         std::perror("petalrain: signalfd");
