@@ -67,9 +67,11 @@ bool fetchEntries(InstancingGl& gl, bool core) {
            mqoFetchGlEntry(gl.drawArraysInstanced, core ? "glDrawArraysInstanced" : "glDrawArraysInstancedARB");
 }
 
-// The log's first line keeps the message to one line.
-const char* logMessage(const char* what, char* log) {
+// Why a shader or the program failed: the first line of its log keeps the message to one line.
+const char* logMessage(const char* what, PFNGLGETSHADERINFOLOGPROC getLog, GLuint object) {
     static char message[200];
+    char log[160] = {};
+    getLog(object, sizeof log, nullptr, log);
     log[std::strcspn(log, "\r\n")] = '\0';
     std::snprintf(message, sizeof message, "the flower shader did not %s: %s", what, log[0] ? log : "no reason given");
     return message;
@@ -84,10 +86,8 @@ GLuint compileShader(const InstancingGl& gl, GLenum type, const char* const* sou
     gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled == GL_TRUE)
         return shader;
-    char log[160] = {};
-    gl.getShaderInfoLog(shader, sizeof log, nullptr, log);
+    *failure = logMessage("compile", gl.getShaderInfoLog, shader);
     gl.deleteShader(shader);
-    *failure = logMessage("compile", log);
     return 0;
 }
 
@@ -116,11 +116,10 @@ const char* linkProgram(const InstancingGl& gl, const char* vertexMain, const ch
     gl.getProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked == GL_TRUE)
         return nullptr;
-    char log[160] = {};
-    gl.getProgramInfoLog(program, sizeof log, nullptr, log);
+    failure = logMessage("link", gl.getProgramInfoLog, program);
     gl.deleteProgram(program);
     program = 0;
-    return logMessage("link", log);
+    return failure;
 }
 
 void setInstanceAttribute(const InstancingGl& gl, InstancingAttribute attribute, size_t offset) {
