@@ -29,13 +29,14 @@ struct Wanted {
 
 Wanted wanted() {
     static char forcedBy[64];
-    SceneRenderer named = SceneRenderer::Automatic;
+    const SceneRenderer asked = wantedRenderer == SceneRenderer::Automatic ? SceneRenderer::Sprite : wantedRenderer;
+    SceneRenderer named = asked;
     const char* forced = std::getenv("PETALRAIN_RENDERER");
-    if (forced && sceneRendererFromName(forced, named) && named != wantedRenderer) {
+    if (forced && sceneRendererFromName(forced, named) && named != asked) {
         std::snprintf(forcedBy, sizeof forcedBy, "PETALRAIN_RENDERER=%s asks for it", forced);
         return {named, forcedBy};
     }
-    return {wantedRenderer == SceneRenderer::Automatic ? SceneRenderer::Sprite : wantedRenderer, nullptr};
+    return {asked, nullptr};
 }
 
 // Each refusal in one line, in the order tried.
