@@ -15,7 +15,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 status=0
-for name in document image; do
+for name in document image outline; do
     target=$build/tests/fuzz/fuzz_$name
     if [ ! -x "$target" ]; then
         echo "fuzz_$name: not built in $build" >&2
@@ -23,7 +23,9 @@ for name in document image; do
         continue
     fi
     corpus=$scratch/$name
-    cp -r "$here/corpus/$name" "$corpus"
+    seeds=$here/corpus/$name
+    [ -d "$seeds" ] || seeds=$here/corpus/document  # the outline reads documents too
+    cp -r "$seeds" "$corpus"
     findings=$build/fuzz-findings/$name
     mkdir -p "$findings"
     echo "== fuzz_$name ($seconds s)"
