@@ -102,14 +102,14 @@ FrameWants wants(void* system, long step) {
 
 void draw(void* system, long step, const FpsMeter* overlay) {
     WlClient& client = static_cast<WlRun*>(system)->client;
+    if (client.sceneWidth != client.area.width || client.sceneHeight != client.area.height) {
+        client.sceneWidth = client.area.width;
+        client.sceneHeight = client.area.height;
+        sceneResize(client.sceneWidth, client.sceneHeight);
+    }
     for (auto& output : client.outputs) {
         if (!drawable(*output) || output->drawnStep == step || !makeCurrent(client, output.get()))
             continue;
-        if (client.sceneWidth != client.area.width || client.sceneHeight != client.area.height) {
-            client.sceneWidth = client.area.width;
-            client.sceneHeight = client.area.height;
-            sceneResize(client.sceneWidth, client.sceneHeight);
-        }
         glViewport(0, 0, output->bufferWidth, output->bufferHeight);
         const ScenePart part = scenePartOf(client.area, placeOf(*output));
         sceneDrawPart(part.x, part.y, part.width, part.height);

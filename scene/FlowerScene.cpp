@@ -48,6 +48,7 @@ void sceneInit() {
     randomSeed(sceneSeed());
     fixCamera();
     createFlowers();
+    ++flowerScene.generation;
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
     // Starts the loader too. Without a model the scene runs all the same and draws nothing.
@@ -58,6 +59,7 @@ void sceneInit() {
 void sceneAdvance() {
     for (int32_t i = 0; i < flowerScene.flowerCount; ++i)
         advanceFlower(flowerScene.flowers[i]);
+    ++flowerScene.generation;
 }
 
 void sceneDrawPart(int x, int y, int width, int height) {
@@ -100,6 +102,7 @@ void sceneResize(int width, int height) {
         flower.halfWidth = flower.depth * flowerScene.halfWidthAt100;
         flower.x *= spread;
     }
+    ++flowerScene.generation;
 }
 
 void sceneRelease() {

@@ -18,6 +18,9 @@ struct FlowerScene {
     int32_t flowerCount;
     Flower* flowers;
     MqoModel* flowerModel;
+    // Changes whenever the flowers move or spread anew: a path that wrote this state for one
+    // surface draws it on the next without writing it again.
+    uint64_t generation;
 };
 
 extern FlowerScene flowerScene;

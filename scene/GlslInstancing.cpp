@@ -129,6 +129,26 @@ void setInstanceAttribute(const InstancingGl& gl, InstancingAttribute attribute,
     gl.enableVertexAttribArray(attribute);
 }
 
+// The flowers as they stand now, nearest first, into the least recently used buffer.
+void writeInstances(const InstancingGl& gl, InstanceStream& stream) {
+    const int32_t count = stream.order.count;
+    drawOrderSort(stream.order);
+    const float scale = flowerSizeFactor();
+    const float depthScale = flowerScene.depthScale;
+    InstanceRecord* out = stream.records.get();
+    for (int32_t k = 0; k < count; ++k) {
+        const Flower& flower = flowerScene.flowers[stream.order.flowers[k]];
+        out[k] = {flower.x,    flower.y, flower.depth * depthScale, flower.angle, flower.red, flower.green,
+                  flower.blue, scale};
+    }
+    // The previous frames' draws may still be reading their buffers: each frame writes the
+    // one least recently used. A fresh store each frame would cost a new allocation.
+    const auto bytes = static_cast<GLsizeiptr>(static_cast<size_t>(count) * sizeof(InstanceRecord));
+    stream.next = (stream.next + 1) % instanceBufferCount;
+    gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffers[stream.next]);
+    gl.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, out);
+}
+
 }  // namespace
 
 const char* instancingStart(const char* vertexMain, const char* fragmentSource, InstancingGl& gl, GLuint& program) {
@@ -155,21 +175,12 @@ void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t
 
 int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream) {
     const int32_t count = stream.order.count;
-    drawOrderSort(stream.order);
-    const float scale = flowerSizeFactor();
-    const float depthScale = flowerScene.depthScale;
-    InstanceRecord* out = stream.records.get();
-    for (int32_t k = 0; k < count; ++k) {
-        const Flower& flower = flowerScene.flowers[stream.order.flowers[k]];
-        out[k] = {flower.x,    flower.y, flower.depth * depthScale, flower.angle, flower.red, flower.green,
-                  flower.blue, scale};
+    if (stream.writtenGeneration == flowerScene.generation) {
+        gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffers[stream.next]);
+    } else {
+        writeInstances(gl, stream);
+        stream.writtenGeneration = flowerScene.generation;
     }
-    // The previous frames' draws may still be reading their buffers: each frame writes the
-    // one least recently used. A fresh store each frame would cost a new allocation.
-    const auto bytes = static_cast<GLsizeiptr>(static_cast<size_t>(count) * sizeof(InstanceRecord));
-    stream.next = (stream.next + 1) % instanceBufferCount;
-    gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffers[stream.next]);
-    gl.bufferSubData(GL_ARRAY_BUFFER, 0, bytes, out);
     setInstanceAttribute(gl, placementAttribute, offsetof(InstanceRecord, x));
     setInstanceAttribute(gl, tintAttribute, offsetof(InstanceRecord, red));
     return count;

@@ -56,7 +56,8 @@ constexpr int instanceBufferCount = 3;
 
 struct InstanceStream {
     GLuint buffers[instanceBufferCount];
-    int next;  // the buffer the last frame wrote
+    int next;                    // the buffer the last frame wrote
+    uint64_t writtenGeneration;  // of the flowers it holds; 0: none yet
     DrawOrder order;
     std::unique_ptr<InstanceRecord[]> records;
 };
@@ -65,8 +66,8 @@ struct InstanceStream {
 void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t flowerCount);
 
 // Writes the flowers' current step nearest first into the buffer no draw in flight reads,
-// and points the placement and tint attributes at it, one record an instance. The count of
-// instances.
+// unless it holds that step already (a second surface), and points the placement and tint
+// attributes at it, one record an instance. The count of instances.
 int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream);
 
 // Leaves the attributes, buffers and program as the fixed-function path expects them.

@@ -55,6 +55,7 @@ struct SpritePath {
     InstanceStream stream;
     // The OpenGL 1.1 form: quads built on the CPU, their texture spots fixed at start
     DrawOrder order;
+    uint64_t builtGeneration;  // of the flowers the quads show; 0: none yet
     std::unique_ptr<SpriteVertex[]> vertices;
     std::unique_ptr<float[]> spots;
     std::unique_ptr<GLuint[]> indices;  // two triangles a quad
@@ -173,7 +174,11 @@ void buildQuads() {
 }
 
 void drawOpenGl11Form() {
-    buildQuads();
+    // A second surface shows the same step: the quads stand as they were built.
+    if (path.builtGeneration != flowerScene.generation) {
+        buildQuads();
+        path.builtGeneration = flowerScene.generation;
+    }
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glShadeModel(GL_FLAT);

@@ -224,3 +224,37 @@ TEST(FramePathChoice, SpritePathLeavesTheStateAsItFoundIt) {
     sceneRelease();
     headlessGlClose();
 }
+
+// One step shown on two surfaces, each its half: together they show the whole frame, on
+// every path, though the faster paths write the step only for the first of them.
+TEST(FramePathChoice, TwoPartsOfOneStepShowTheWholeFrame) {
+    constexpr int width = 320, height = 180, half = width / 2;
+    for (SceneRenderer renderer : {SceneRenderer::Sprite, SceneRenderer::Instanced, SceneRenderer::Fixed}) {
+        if (renderer == SceneRenderer::Instanced && openGl11Only())
+            continue;
+        ASSERT_TRUE(headlessGlOpen(width, height));
+        std::vector<uint32_t> whole(width * height), parts(width * height), part(width * height);
+        sceneStart({width, height, 2000, 150, true, 21, renderer});
+        sceneRenderFrame();
+        sceneRenderFrame();
+        headlessGlReadPixels(reinterpret_cast<uint8_t*>(whole.data()));
+        sceneRelease();
+        sceneStart({width, height, 2000, 150, true, 21, renderer});
+        const std::string path = sceneActivePathName();
+        sceneRenderFrame();
+        sceneAdvance();
+        glViewport(0, 0, half, height);
+        for (int x0 : {0, half}) {
+            sceneDrawPart(x0, 0, half, height);
+            headlessGlReadPixels(reinterpret_cast<uint8_t*>(part.data()));
+            for (int y = 0; y < height; ++y)
+                std::copy_n(&part[y * width], half, &parts[y * width + x0]);
+        }
+        sceneRelease();
+        headlessGlClose();
+        long differing = 0;
+        for (size_t i = 0; i < whole.size(); ++i)
+            differing += (whole[i] & 0x00ffffffu) != (parts[i] & 0x00ffffffu);
+        EXPECT_LE(differing, width * height / 1000) << path << ": " << differing << " pixels differ";
+    }
+}
