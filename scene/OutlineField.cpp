@@ -48,10 +48,11 @@ void texelSpan(double low, double high, int size, int& first, int& last) {
 
 // Texel centres inside any triangle, as the rasterizer samples pixel centres.
 // The count of texels inside.
-size_t markInside(const std::vector<Point>& corners, int size, std::vector<uint8_t>& inside) {
+size_t markInside(const std::vector<Point>& vertices, const std::vector<unsigned>& indices, int size,
+                  std::vector<uint8_t>& inside) {
     size_t count = 0;
-    for (size_t t = 0; t + 2 < corners.size(); t += 3) {
-        Point a = corners[t], b = corners[t + 1], c = corners[t + 2];
+    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
+        Point a = vertices[indices[t]], b = vertices[indices[t + 1]], c = vertices[indices[t + 2]];
         const double area = cross(a, b, c);
         if (area == 0.0)
             continue;
@@ -118,11 +119,11 @@ void measureDistances(const std::vector<Point>& vertices, const std::vector<std:
 }
 
 // False when no texel centre is inside.
-bool drawField(const std::vector<Point>& corners, const std::vector<Point>& vertices,
+bool drawField(const std::vector<Point>& vertices, const std::vector<unsigned>& indices,
                const std::vector<std::pair<unsigned, unsigned>>& edges, int size, std::vector<uint8_t>& texels) {
     const size_t count = static_cast<size_t>(size) * size;
     std::vector<uint8_t> inside(count, 0);
-    const bool someInside = markInside(corners, size, inside) > 0;
+    const bool someInside = markInside(vertices, indices, size, inside) > 0;
     std::vector<float> distance(count, static_cast<float>(band));
     measureDistances(vertices, edges, size, distance);
     texels.resize(count);
@@ -168,9 +169,6 @@ const char* buildOutlineField(const MqoModel* model, int size, OutlineField& fie
     // Texel coordinates: the outline's box centred in the field.
     const double left = (minX + maxX) / 2 - texel * size / 2;
     const double bottom = (minY + maxY) / 2 - texel * size / 2;
-    std::vector<Point> points(corners.size());
-    for (size_t i = 0; i < corners.size(); ++i)
-        points[i] = {(corners[i].x - left) / texel, (corners[i].y - bottom) / texel};
     std::vector<MqoVec3> merged;
     std::vector<unsigned> indices;
     mergeCorners(corners, merged, indices);
@@ -180,10 +178,10 @@ const char* buildOutlineField(const MqoModel* model, int size, OutlineField& fie
     const auto edges = outlineEdges(indices);
 
     double visits = 0;
-    for (size_t t = 0; t + 2 < points.size(); t += 3) {
-        const Point& a = points[t];
-        const Point& b = points[t + 1];
-        const Point& c = points[t + 2];
+    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const Point& a = vertices[indices[t]];
+        const Point& b = vertices[indices[t + 1]];
+        const Point& c = vertices[indices[t + 2]];
         visits += boxVisits({std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y})},
                             {std::max({a.x, b.x, c.x}), std::max({a.y, b.y, c.y})}, 0);
     }
@@ -192,7 +190,7 @@ const char* buildOutlineField(const MqoModel* model, int size, OutlineField& fie
     if (visits > maximumVisits)
         return "the model's outline is too intricate for a sprite";
 
-    if (!drawField(points, vertices, edges, size, field.texels))
+    if (!drawField(vertices, indices, edges, size, field.texels))
         return "the model's outline has no area to draw";
     field.size = size;
     const double reach = (band + 1) * texel;
