@@ -14,11 +14,15 @@ struct Woken {
     bool stop;      // a stop signal
 };
 
-// Sleeps until the connection has data, a stop signal comes or the timeout passes (negative: none).
-Woken waitForWork(int file, int signalFile, int64_t timeoutNs) {
-    pollfd files[2] = {{file, POLLIN, 0}, {signalFile, POLLIN, 0}};
+// Sleeps until the connection or another watched file has data, a stop signal comes or the
+// timeout passes (negative: none).
+Woken waitForWork(const FrameSurfaces& surfaces, int signalFile, int64_t timeoutNs) {
+    pollfd files[4] = {{surfaces.file, POLLIN, 0}, {signalFile, POLLIN, 0}};
+    nfds_t count = 2;
+    for (int i = 0; i < surfaces.moreFileCount && i < 2; ++i)
+        files[count++] = {surfaces.moreFiles[i], POLLIN, 0};
     const timespec timeout{static_cast<time_t>(timeoutNs / secondNs), static_cast<long>(timeoutNs % secondNs)};
-    if (ppoll(files, 2, timeoutNs < 0 ? nullptr : &timeout, nullptr) < 0)
+    if (ppoll(files, count, timeoutNs < 0 ? nullptr : &timeout, nullptr) < 0)
         return {false, false};
     return {files[0].revents != 0, files[1].revents != 0};
 }
@@ -41,7 +45,7 @@ void runFrameLoop(const FrameSurfaces& surfaces, const HostOptions& options, int
         const FrameWants wants = surfaces.wants(surfaces.system, step);
         const bool ready = finished ? wants.behind : wants.canDraw;
         const int64_t wait = !ready ? -1 : finished ? 0 : frameClockWait(clock, frameClockNow());
-        const Woken woken = waitForWork(surfaces.file, signalFile, wait);
+        const Woken woken = waitForWork(surfaces, signalFile, wait);
         surfaces.wake(surfaces.system, woken.readable);
         if (woken.stop)
             break;

@@ -15,6 +15,10 @@ struct FrameWants {
 struct FrameSurfaces {
     void* system;
     int file;  // the connection, watched while waiting
+    // Other files that wake the loop when readable, such as the D-Bus connections; settle
+    // handles what came on them.
+    int moreFiles[2];
+    int moreFileCount;
     // Handles the events that came and gets ready to wait; false once the run is over:
     // the window closed or the display went away.
     bool (*settle)(void* system);

@@ -4,12 +4,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 const char hostUsage[] =
     "usage: petalrain [--root | --window-id ID | --window [--fullscreen] [--visual NAME]\n"
-    "                  | --wayland [--output NAME]]\n"
+    "                  | --wayland [--output NAME] [--on-battery run|pause]]\n"
+    "                 [--saver | --idle SECONDS]\n"
     "                 [--count N] [--size PERCENT] [--delay MICROSECONDS] [--fps | --no-fps]\n"
-    "                 [--renderer sprite|instanced|fixed] [--seed N] [--frames N [--hold]]\n"
+    "                 [--renderer raster|sprite|instanced|fixed] [--seed N] [--frames N [--hold]]\n"
     "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
     "  --window-id ID    draw into the window ID (decimal or 0x-hexadecimal)\n"
     "  --window          a 1280x720 window of its own (the default; Esc or q ends it)\n"
@@ -17,6 +19,10 @@ const char hostUsage[] =
     "  --visual NAME     its own window's visual: best (default), default, or a visual id\n"
     "  --wayland         the desktop background of every output, on a layer-shell compositor\n"
     "  --output NAME     only the output NAME (Wayland; also $SWAYLOCK_PLUGIN_OUTPUT_NAME)\n"
+    "  --on-battery WHAT the background on battery: pause (default) or run\n"
+    "  --saver           a screen saver over every output, ended by a key, a click, a touch\n"
+    "                    or a clear move of the pointer (exit 0)\n"
+    "  --idle SECONDS    keep running: show the saver after SECONDS without input\n"
     "  --count N         number of flowers, 1 to 10000 (default 7500)\n"
     "  --size PERCENT    flower size, 10 to 300 (default 100)\n"
     "  --delay MICROSECONDS  time between frames (default 15625: 64 frames a second)\n"
@@ -24,7 +30,8 @@ const char hostUsage[] =
     "  --frames N        stop after N frames (default: run until stopped)\n"
     "  --hold            after --frames, keep showing the last frame until stopped\n"
     "  --fps             show the frame rate and the load in the bottom left\n"
-    "  --renderer NAME   sprite, instanced or fixed (default: the first that OpenGL allows)\n"
+    "  --renderer NAME   raster, sprite, instanced or fixed (default: raster where OpenGL is\n"
+    "                    software, else the first of the others that OpenGL allows)\n"
     "  --install, --mono accepted, as for every XScreenSaver hack; nothing changes\n"
     "Options take one dash or two.\n";
 
@@ -98,6 +105,8 @@ bool setSwitch(const std::string& name, HostOptions& options) {
         options.fps = true;
     else if (name == "no-fps")
         options.fps = false;
+    else if (name == "saver")
+        options.saver = true;
     else
         return name == "install" || name == "noinstall" || name == "mono";
     return true;
@@ -126,13 +135,18 @@ bool setNamed(const std::string& name, const char* value, HostOptions& options, 
         options.output = value;
         return true;
     }
+    if (name == "on-battery" && (!std::strcmp(value, "run") || !std::strcmp(value, "pause"))) {
+        options.runOnBattery = !std::strcmp(value, "run");
+        return true;
+    }
     if ((name == "renderer" && sceneRendererFromName(value, options.renderer)) ||
         (name == "visual" && setVisual(value, options)))
         return true;
-    const char* wanted = name == "window-id"  ? "a window id in decimal or 0x-hexadecimal"
-                         : name == "renderer" ? "sprite, instanced or fixed"
-                         : name == "output"   ? "an output name"
-                                              : "default, best or a visual id";
+    const char* wanted = name == "window-id"    ? "a window id in decimal or 0x-hexadecimal"
+                         : name == "renderer"   ? "raster, sprite, instanced or fixed"
+                         : name == "on-battery" ? "run or pause"
+                         : name == "output"     ? "an output name"
+                                                : "default, best or a visual id";
     error = "--" + name + " takes " + wanted + ", not \"" + value + "\"";
     return false;
 }
@@ -146,8 +160,9 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         {"delay", 0, 10000000, true, options.delayMicroseconds, false},
         {"seed", 0, UINT32_MAX, false, 0, false},
         {"frames", 1, 1000000000, false, options.frames, false},
+        {"idle", 1, 86400, false, options.idleSeconds, false},
     };
-    const char* const named[] = {"window-id", "renderer", "visual", "output"};
+    const char* const named[] = {"window-id", "renderer", "visual", "output", "on-battery"};
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (argument[0] != '-') {
@@ -178,6 +193,8 @@ bool parseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
     options.seeded = numbers[3].given;
     options.seed = static_cast<uint32_t>(numbers[3].value);
     options.frames = static_cast<long>(numbers[4].value);
+    options.idleSeconds = static_cast<long>(numbers[5].value);
+    options.saver = options.saver || options.idleSeconds > 0;
     return true;
 }
 
@@ -193,6 +210,10 @@ bool settleHostTarget(HostOptions& options, const HostEnvironment& environment, 
             set(environment.waylandSocket) || (!set(environment.display) && set(environment.waylandDisplay));
         const bool wayland = !options.output.empty() || (waylandSession && !set(environment.xscreensaverWindow));
         options.target = wayland ? HostTarget::Wayland : HostTarget::OwnWindow;
+    }
+    if (options.saver && (options.target == HostTarget::Root || options.target == HostTarget::WindowId)) {
+        error = "--saver and --idle show a window of their own, not with --root or --window-id";
+        return false;
     }
     if (options.target != HostTarget::Wayland) {
         if (!options.output.empty()) {

@@ -38,7 +38,10 @@ struct HostOptions {
     bool fps = false;  // the frame-rate display
     HostVisual visual = HostVisual::Best;
     unsigned long visualId = 0;
-    std::string output;  // Wayland: the one output to draw on; empty: all
+    std::string output;         // Wayland: the one output to draw on; empty: all
+    bool saver = false;         // a screen saver of its own: over everything, ended by input (exit 0)
+    long idleSeconds = 0;       // >0: a saver daemon that shows the saver after this long idle
+    bool runOnBattery = false;  // the background draws on battery too (--on-battery run)
     bool help = false;
 };
 

@@ -204,7 +204,8 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
         // starts at the size of the whole layout.
         reconcile(run);
         if (wl_display_roundtrip(client.display) >= 0) {
-            runFrameLoop({&run, wl_display_get_fd(client.display), settle, wake, wants, draw}, options, signalFile);
+            runFrameLoop({&run, wl_display_get_fd(client.display), {}, 0, settle, wake, wants, draw}, options,
+                         signalFile);
         }
         code = endOfConnection(client.display);
     } else if (code == 1 && wl_display_get_error(client.display) != 0) {

@@ -120,7 +120,7 @@ int runX11Host(const HostOptions& options, int signalFile) {
     run.width = run.drawnWidth = run.target.width;
     run.height = run.drawnHeight = run.target.height;
     run.drawnStep = -1;
-    runFrameLoop({&run, ConnectionNumber(display), settle, wake, wants, draw}, options, signalFile);
+    runFrameLoop({&run, ConnectionNumber(display), {}, 0, settle, wake, wants, draw}, options, signalFile);
 
     // The scene goes while its context is still current, so the model's buffers go with it.
     sceneRelease();

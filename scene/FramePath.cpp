@@ -54,7 +54,9 @@ void sceneSetRenderer(SceneRenderer renderer) {
 bool sceneRendererFromName(const char* name, SceneRenderer& renderer) {
     if (!name)
         return false;
-    if (!std::strcmp(name, "sprite"))
+    if (!std::strcmp(name, "raster"))
+        renderer = SceneRenderer::Raster;
+    else if (!std::strcmp(name, "sprite"))
         renderer = SceneRenderer::Sprite;
     else if (!std::strcmp(name, "instanced"))
         renderer = SceneRenderer::Instanced;

@@ -8,13 +8,14 @@ enum class SceneRenderer {
     Fixed,
     Instanced,  // asked for; still falls back when it cannot be had
     Sprite,     // asked for; falls back like the automatic choice
+    Raster,     // composed on the CPU into the host's pixels, without OpenGL
 };
 
 // Set before sceneInit, like a fixed seed. PETALRAIN_RENDERER in the environment, with
 // one of the names below, overrides any choice, for diagnosis.
 void sceneSetRenderer(SceneRenderer wanted);
 
-// "sprite", "instanced" or "fixed"; false for anything else.
+// "raster", "sprite", "instanced" or "fixed"; false for anything else.
 bool sceneRendererFromName(const char* name, SceneRenderer& renderer);
 
 // After sceneInit: the path it took, Sprite, Instanced or Fixed.
