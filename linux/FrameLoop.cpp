@@ -4,6 +4,7 @@
 
 #include "FlowerScene.h"
 #include "FrameClock.h"
+#include "InputWatchdog.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void runFrameLoop(const FrameSurfaces& surfaces, const HostOptions& options, int
         const int64_t wait = !ready ? -1 : finished ? 0 : frameClockWait(clock, frameClockNow());
         const Woken woken = waitForWork(surfaces, signalFile, wait);
         surfaces.wake(surfaces.system, woken.readable);
+        inputWatchdogBeat();
         if (woken.stop)
             break;
         if (!ready || (!finished && frameClockWait(clock, frameClockNow()) > 0))
@@ -61,6 +63,7 @@ void runFrameLoop(const FrameSurfaces& surfaces, const HostOptions& options, int
             ++step;
         }
         surfaces.draw(surfaces.system, step, options.fps ? &meter : nullptr);
+        stallIfAsked(step);
         if (finished)
             continue;
         lastFrameEnd = frameClockNow();
