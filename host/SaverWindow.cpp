@@ -2,7 +2,7 @@
 
 #include "FlowerScene.h"
 #include "HostState.h"
-#include "MqoGl.h"
+#include "GlProc.h"
 #include "PixelFormat.h"
 #include "SaverGeometry.h"
 #include "SaverSettings.h"
@@ -70,7 +70,7 @@ void onCreate(HWND window) {
         GetCursorPos(&hostState.startCursor);
         ShowCursor(FALSE);
     }
-    mqoSetGlProcLookup(wglProcAddress);
+    setGlProcLookup(wglProcAddress);
     sceneInit();
     if (const char* fallback = sceneRendererFallback())
         std::fprintf(stderr, "Petalrain: drawing with the %s path: %s\n", sceneActivePathName(),

@@ -6,23 +6,16 @@
 #include <cstring>
 #include <wayland-egl.h>
 
+#include "GlProc.h"
 #include "wl_client.h"
 
 namespace {
-
-bool hasExtension(const char* extensions, const char* name) {
-    const size_t length = std::strlen(name);
-    for (const char* at = extensions; at && (at = std::strstr(at, name)); at += length)
-        if ((at == extensions || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
-            return true;
-    return false;
-}
 
 EGLDisplay waylandDisplay(wl_display* display) {
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     auto platformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (platformDisplay && hasExtension(clientExtensions, "EGL_EXT_platform_wayland"))
+    if (platformDisplay && extensionListed(clientExtensions, "EGL_EXT_platform_wayland"))
         return platformDisplay(EGL_PLATFORM_WAYLAND_EXT, display, nullptr);
     return eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(display));
 }
@@ -85,7 +78,7 @@ bool startEgl(WlClient& client, std::string& why) {
         why = "EGL made no OpenGL context";
         return false;
     }
-    client.surfaceless = hasExtension(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+    client.surfaceless = extensionListed(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
     client.egl = true;
     return true;
 }

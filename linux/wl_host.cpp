@@ -10,7 +10,7 @@
 #include "FlowerScene.h"
 #include "FrameLoop.h"
 #include "HostScene.h"
-#include "MqoGl.h"
+#include "GlProc.h"
 #include "wl_client.h"
 
 namespace {
@@ -55,7 +55,7 @@ void reconcile(WlRun& run) {
                                     [](const auto& output) { return output->eglSurface != EGL_NO_SURFACE; });
     if (first == client.outputs.end() || !makeCurrent(client, first->get()))
         return;
-    mqoSetGlProcLookup(eglProcAddress);
+    setGlProcLookup(eglProcAddress);
     startHostScene(*run.options, client.area.width, client.area.height);
     client.sceneStarted = true;
     client.sceneWidth = client.area.width;

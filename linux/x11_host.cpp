@@ -6,7 +6,7 @@
 #include "FlowerScene.h"
 #include "FrameLoop.h"
 #include "HostScene.h"
-#include "MqoGl.h"
+#include "GlProc.h"
 #include "x11_window.h"
 
 namespace {
@@ -113,7 +113,7 @@ int runX11Host(const HostOptions& options, int signalFile) {
         std::fprintf(stderr, "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
                      run.target.window);
 
-    mqoSetGlProcLookup(glxProcAddress);
+    setGlProcLookup(glxProcAddress);
     startHostScene(options, run.target.width, run.target.height);
     run.running = true;
     run.mapped = run.target.viewable;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "GlProc.h"
+
 namespace {
 
 constexpr int ownWidth = 1280;
@@ -135,12 +137,12 @@ void stopWaitingForVerticalSync(Display* display, Window window) {
     const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
     if (!extensions)
         return;
-    if (std::strstr(extensions, "GLX_EXT_swap_control")) {
+    if (extensionListed(extensions, "GLX_EXT_swap_control")) {
         auto setInterval = reinterpret_cast<PFNGLXSWAPINTERVALEXTPROC>(
             glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalEXT")));
         if (setInterval)
             setInterval(display, window, 0);
-    } else if (std::strstr(extensions, "GLX_MESA_swap_control")) {
+    } else if (extensionListed(extensions, "GLX_MESA_swap_control")) {
         auto setInterval = reinterpret_cast<PFNGLXSWAPINTERVALMESAPROC>(
             glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
         if (setInterval)

@@ -89,19 +89,8 @@ void drawPlainBatch(const MqoMaterialBatch& batch) {
 int mqoHasGlExtension(const char* name) {
     if (!name || name[0] == '\0' || std::strchr(name, ' '))
         return 0;
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (!extensions)  // no current context
-        return 0;
-    const std::size_t length = std::strlen(name);
-    for (const char* window = extensions;;) {
-        const char* found = std::strstr(window, name);
-        if (!found)
-            return 0;
-        const char after = found[length];
-        if ((found == window || found[-1] == ' ') && (after == ' ' || after == '\0'))
-            return 1;
-        window = found + 1;
-    }
+    // Null without a current context: nothing is listed then.
+    return extensionListed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name) ? 1 : 0;
 }
 
 void mqoStartLoader() {
@@ -114,10 +103,10 @@ void mqoStartLoader() {
     state.deleteBuffers = nullptr;
     if (state.buffersSupported == 1) {
         // A listed extension without its entry points is as good as none.
-        if (!mqoFetchGlEntry(state.genBuffers, "glGenBuffersARB") ||
-            !mqoFetchGlEntry(state.bindBuffer, "glBindBufferARB") ||
-            !mqoFetchGlEntry(state.bufferData, "glBufferDataARB") ||
-            !mqoFetchGlEntry(state.deleteBuffers, "glDeleteBuffersARB")) {
+        if (!fetchGlEntry(state.genBuffers, "glGenBuffersARB") ||
+            !fetchGlEntry(state.bindBuffer, "glBindBufferARB") ||
+            !fetchGlEntry(state.bufferData, "glBufferDataARB") ||
+            !fetchGlEntry(state.deleteBuffers, "glDeleteBuffersARB")) {
             state.buffersSupported = 0;
             state.genBuffers = nullptr;
             state.bindBuffer = nullptr;

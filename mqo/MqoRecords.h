@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "MqoGl.h"
+#include "GlProc.h"
 
 constexpr int MQO_OBJECT_SLOTS = 50;
 constexpr int MQO_TEXT_SIZE = 256;  // at most 255 characters and the terminator

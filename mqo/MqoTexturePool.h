@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "MqoGl.h"
+#include "GlProc.h"
 
 constexpr int MQO_TEXTURE_POOL_SIZE = 100;
 constexpr int MQO_PATH_SIZE = 260;

@@ -1,6 +1,8 @@
 // One flower particle: where it stands, its tint and how it moves each frame.
 #pragma once
 
+#include <cstdint>
+
 class Flower {
 public:
     Flower();
@@ -26,3 +28,12 @@ void advanceFlower(Flower& flower);
 
 // The flower size setting as a scale factor.
 float flowerSizeFactor();
+
+// The flowers that a frame path draws, as the scene's last step left them.
+struct FlowerSet {
+    const Flower* flowers;
+    int32_t count;
+    uint64_t generation;  // changes whenever they move or spread anew
+    float depthScale;     // from a flower's depth to its distance from the eye
+    float sizeFactor;     // the flower size setting as a scale
+};

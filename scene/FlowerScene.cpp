@@ -2,6 +2,7 @@
 
 #include "FlowerSceneState.h"
 #include "FramePath.h"
+#include "SceneRenderer.h"
 #include "MqoLoader.h"
 #include "Random.h"
 #include "SaverGeometry.h"
@@ -11,8 +12,6 @@
 
 #include <GL/glu.h>
 #include <cmath>
-
-FlowerScene flowerScene;
 
 namespace {
 
@@ -35,6 +34,11 @@ void fixCamera() {
     flowerScene.halfHeightAt100 = static_cast<float>(std::atan(degreesToRadians * 5.0) * 100.0);
 }
 
+FlowerSet currentFlowers() {
+    return {flowerScene.flowers, flowerScene.flowerCount, flowerScene.generation, flowerScene.depthScale,
+            flowerSizeFactor()};
+}
+
 void createFlowers() {
     // A negative count can only come from a hand-edited registry value: no flowers then.
     const int32_t count = saverSettings.hanaNum > 0 ? saverSettings.hanaNum : 0;
@@ -49,11 +53,14 @@ void sceneInit() {
     fixCamera();
     createFlowers();
     ++flowerScene.generation;
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
+    // The raster path needs no context, and may have none.
+    if (sceneWantedRenderer() != SceneRenderer::Raster) {
+        glClearDepth(1.0);
+        glEnable(GL_DEPTH_TEST);
+    }
     // Starts the loader too. Without a model the scene runs all the same and draws nothing.
     flowerScene.flowerModel = sceneLoadEmbeddedModel(modelScale);
-    framePathStart(flowerScene.flowerModel, flowerScene.flowerCount);
+    sceneStartFramePath(flowerScene.flowerModel, flowerScene.flowerCount);
 }
 
 void sceneAdvance() {
@@ -82,8 +89,14 @@ void sceneDrawPart(int x, int y, int width, int height) {
     gluLookAt(0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 1.0, 0.0);
     glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    framePathDraw();
+    framePathDraw(currentFlowers());
     glFlush();
+}
+
+void sceneComposePart(int x, int y, int width, int height, uint32_t* pixels, ptrdiff_t stride) {
+    const RasterView view{flowerScene.fovY, flowerScene.nearPlane, flowerScene.farPlane, saverGeometry.width,
+                          static_cast<int32_t>(viewHeight())};
+    framePathCompose(currentFlowers(), view, {pixels, x, y, width, height, stride});
 }
 
 void sceneRenderFrame() {

@@ -1,30 +1,34 @@
-// Which frame path draws the flowers. All give the same picture: one textured quad a
-// flower cut out by the model's outline (sprite), one instanced draw of the model's
-// triangles (instanced), or one transform and model draw a flower (fixed-function).
+// Which frame path draws the flowers, as hosts ask for it and learn what was taken.
 #pragma once
 
-enum class SceneRenderer {
-    Automatic,  // sprite, else instanced, else fixed, as the model and the context allow
-    Fixed,
-    Instanced,  // asked for; still falls back when it cannot be had
-    Sprite,     // asked for; falls back like the automatic choice
-    Raster,     // composed on the CPU into the host's pixels, without OpenGL
-};
+#include <cstdint>
 
-// Set before sceneInit, like a fixed seed. PETALRAIN_RENDERER in the environment, with
-// one of the names below, overrides any choice, for diagnosis.
-void sceneSetRenderer(SceneRenderer wanted);
+#include "MqoRecords.h"
+#include "RendererKind.h"
+
+// Set before sceneInit, like a fixed seed. why, when given, says why the host asked for it
+// (the raster path where OpenGL is software) and comes back from sceneRendererFallback.
+// PETALRAIN_RENDERER in the environment, with one of the names below, overrides any
+// choice, for diagnosis.
+void sceneSetRenderer(SceneRenderer wanted, const char* why = nullptr);
+
+// The path sceneInit will try first, the environment's override included: a host that is
+// asked for the raster path needs no OpenGL context.
+SceneRenderer sceneWantedRenderer();
 
 // "raster", "sprite", "instanced" or "fixed"; false for anything else.
 bool sceneRendererFromName(const char* name, SceneRenderer& renderer);
 
-// After sceneInit: the path it took, Sprite, Instanced or Fixed.
+// For sceneInit: starts the path wanted, or the first after it that can be had.
+void sceneStartFramePath(MqoModel* model, int32_t flowerCount);
+
+// After sceneInit: the path it took, Raster, Sprite, Instanced or Fixed.
 SceneRenderer sceneActiveRenderer();
 
-// After sceneInit: the path taken for messages: "sprite", "sprite (OpenGL 1.1)",
+// After sceneInit: the path taken for messages: "raster", "sprite", "sprite (OpenGL 1.1)",
 // "instanced" or "fixed-function".
 const char* sceneActivePathName();
 
 // After sceneInit: why the path taken is not the one asked for (the sprite path, unless
-// named otherwise), in one line; null when it is.
+// named otherwise), or why it was asked for, in one line; null when neither needs saying.
 const char* sceneRendererFallback();

@@ -293,7 +293,7 @@ TEST_F(ModelTest, ReleaseDeletesBuffersOnceAndLeavesNothingToDraw) {
     buildTriangle(&red, 1);
     const GLuint buffer = model->objects[0].batches[0].bufferId;
     ASSERT_NE(buffer, 0u);
-    auto isBuffer = reinterpret_cast<PFNGLISBUFFERARBPROC>(mqoGetGlProcAddress("glIsBufferARB"));
+    auto isBuffer = reinterpret_cast<PFNGLISBUFFERARBPROC>(glProcAddress("glIsBufferARB"));
     ASSERT_NE(isBuffer, nullptr);
     EXPECT_TRUE(isBuffer(buffer));
 

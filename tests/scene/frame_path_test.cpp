@@ -1,6 +1,7 @@
 // The fast frame paths against the fixed-function one: the same flowers give the same
 // picture but along flower edges, and what only the fixed-function path draws right falls
-// back to it. The same tests run again on a context that offers OpenGL 1.1 alone.
+// back to it; the raster path, composed on the CPU, against the sprite path it copies. The
+// same tests run again on a context that offers OpenGL 1.1 alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "FlowerScene.h"
 #include "HeadlessGl.h"
 #include "InstancedFramePath.h"
+#include "RasterFramePath.h"
 #include "SceneStart.h"
 #include "SpriteFramePath.h"
 
@@ -35,8 +37,28 @@ bool openGl11Only() {
     return version && !std::strcmp(version, "1.1");
 }
 
+// The raster path's picture as OpenGL reads one: bottom row first, red in the low byte.
+std::vector<uint32_t> composeRaster(const PictureCase& c) {
+    std::vector<uint32_t> composed(static_cast<size_t>(c.width) * c.height);
+    EXPECT_TRUE(sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, SceneRenderer::Raster}));
+    EXPECT_EQ(sceneActiveRenderer(), SceneRenderer::Raster);
+    for (int frame = 0; frame < c.frames; ++frame)
+        sceneAdvance();
+    sceneComposePart(0, 0, c.width, c.height, composed.data(), c.width);
+    sceneRelease();
+    std::vector<uint32_t> pixels(composed.size());
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const uint32_t rgb = composed[static_cast<size_t>(c.height - 1 - y) * c.width + x];
+            pixels[static_cast<size_t>(y) * c.width + x] = (rgb >> 16 & 0xff) | (rgb & 0xff00) | (rgb & 0xff) << 16;
+        }
+    return pixels;
+}
+
 // The picture's colours, alpha aside, row by row.
 std::vector<uint32_t> render(const PictureCase& c, SceneRenderer renderer) {
+    if (renderer == SceneRenderer::Raster)
+        return composeRaster(c);
     std::vector<uint32_t> pixels(static_cast<size_t>(c.width) * c.height);
     EXPECT_TRUE(headlessGlOpen(c.width, c.height)) << "no offscreen OpenGL context";
     EXPECT_TRUE(sceneStart({c.width, c.height, c.flowers, c.size, true, c.seed, renderer}));
@@ -54,11 +76,20 @@ std::vector<uint32_t> render(const PictureCase& c, SceneRenderer renderer) {
     return pixels;
 }
 
-const std::vector<uint32_t>& fixedPicture(const PictureCase& c) {
-    static std::map<std::string, std::vector<uint32_t>> pictures;
-    auto found = pictures.find(c.name);
+// Whether two colours differ by more than one level in some channel.
+bool clearlyDiffer(uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>(a >> shift & 0xff) - static_cast<int>(b >> shift & 0xff)) > 1)
+            return true;
+    return false;
+}
+
+const std::vector<uint32_t>& picture(const PictureCase& c, SceneRenderer renderer) {
+    static std::map<std::pair<std::string, SceneRenderer>, std::vector<uint32_t>> pictures;
+    const auto key = std::make_pair(std::string(c.name), renderer);
+    auto found = pictures.find(key);
     if (found == pictures.end())
-        found = pictures.emplace(c.name, render(c, SceneRenderer::Fixed)).first;
+        found = pictures.emplace(key, render(c, renderer)).first;
     return found->second;
 }
 
@@ -70,8 +101,8 @@ TEST_P(FramePathPicture, DrawsWhatTheFixedPathDraws) {
     const auto& [c, renderer] = GetParam();
     if (renderer == SceneRenderer::Instanced && openGl11Only())
         GTEST_SKIP() << "OpenGL 1.1 has no instancing";
-    const std::vector<uint32_t>& fixed = fixedPicture(c);
-    const std::vector<uint32_t> fast = render(c, renderer);
+    const std::vector<uint32_t>& fixed = picture(c, SceneRenderer::Fixed);
+    const std::vector<uint32_t>& fast = picture(c, renderer);
     const auto at = [&](const std::vector<uint32_t>& picture, int x, int y) {
         return picture[static_cast<size_t>(y) * c.width + x];
     };
@@ -85,11 +116,15 @@ TEST_P(FramePathPicture, DrawsWhatTheFixedPathDraws) {
                         return true;
         return false;
     };
+    // The raster path rounds tints on the CPU, which OpenGL may do a level apart.
+    const auto differ = [&](uint32_t a, uint32_t b) {
+        return renderer == SceneRenderer::Raster ? clearlyDiffer(a, b) : a != b;
+    };
     long differing = 0, inside = 0, tinted = 0;
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
             tinted += at(fixed, x, y) != 0x00ffffffu;
-            if (at(fixed, x, y) != at(fast, x, y)) {
+            if (differ(at(fixed, x, y), at(fast, x, y))) {
                 ++differing;
                 inside += !onEdge(x, y);
             }
@@ -108,11 +143,31 @@ INSTANTIATE_TEST_SUITE_P(
                                          PictureCase{"LargestSizeIn4K", 3840, 2160, 7500, 300, 3, 14},
                                          PictureCase{"OneFlower", 320, 240, 1, 100, 3, 38},
                                          PictureCase{"MostFlowers", 960, 540, 10000, 100, 3, 15}),
-                       ::testing::Values(SceneRenderer::Instanced, SceneRenderer::Sprite)),
+                       ::testing::Values(SceneRenderer::Instanced, SceneRenderer::Sprite, SceneRenderer::Raster)),
     [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) == SceneRenderer::Sprite ? "Sprite" : "Instanced");
+        const SceneRenderer renderer = std::get<1>(info.param);
+        return std::string(std::get<0>(info.param).name) + (renderer == SceneRenderer::Sprite      ? "Sprite"
+                                                            : renderer == SceneRenderer::Instanced ? "Instanced"
+                                                                                                   : "Raster");
     });
+
+// The raster path copies the sprite path: the same field, flowers and order, so that only
+// a few pixels on edges may differ by more than a colour level.
+TEST(RasterPath, ComposesWhatTheSpritePathDraws) {
+    for (const PictureCase& c : {PictureCase{"Default", 1920, 1080, 7500, 100, 3, 11},
+                                 PictureCase{"LargestSizeIn4K", 3840, 2160, 7500, 300, 3, 14},
+                                 PictureCase{"SmallFlowersRespawnAndWrap", 120, 900, 250, 10, 40, 12}}) {
+        const std::vector<uint32_t>& sprite = picture(c, SceneRenderer::Sprite);
+        const std::vector<uint32_t>& raster = picture(c, SceneRenderer::Raster);
+        long differing = 0, levelApart = 0;
+        for (size_t i = 0; i < sprite.size(); ++i) {
+            differing += clearlyDiffer(sprite[i], raster[i]);
+            levelApart += sprite[i] != raster[i];
+        }
+        EXPECT_LE(differing, static_cast<long>(sprite.size()) / 10000)
+            << c.name << ": " << differing << " pixels differ by more than a level, " << levelApart << " at all";
+    }
+}
 
 // Models of one visible object with two batches, one triangle each, spoilt one way each.
 TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
@@ -156,7 +211,6 @@ TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
         }
         c.spoil(model, batches, corners);
         const char* reason = nullptr;
-        SpriteForm form{};
         const bool instanced = instancedPathStart(&model, 10, &reason);
         if (!openGl11Only()) {
             EXPECT_EQ(instanced, c.instancedRefusal == nullptr) << reason;
@@ -164,10 +218,19 @@ TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
         if (!instanced && c.instancedRefusal) {
             EXPECT_NE(std::string(reason ? reason : "").find(c.instancedRefusal), std::string::npos) << reason;
         }
-        EXPECT_EQ(spritePathStart(&model, 10, &form, &reason), c.spriteRefusal == nullptr) << reason;
-        if (c.spriteRefusal) {
-            EXPECT_NE(std::string(reason ? reason : "").find(c.spriteRefusal), std::string::npos) << reason;
+        // The raster path draws the sprite path's picture and refuses what it refuses.
+        for (const auto start : {+[](const MqoModel*m, const char**why) {
+                                     SpriteForm spriteForm{};
+                                     return spritePathStart(m, 10, &spriteForm, why);
+                                 },
+                                 +[](const MqoModel*m, const char**why) { return rasterPathStart(m, 10, why); }}) {
+            reason = nullptr;
+            EXPECT_EQ(start(&model, &reason), c.spriteRefusal == nullptr) << reason;
+            if (c.spriteRefusal) {
+                EXPECT_NE(std::string(reason ? reason : "").find(c.spriteRefusal), std::string::npos) << reason;
+            }
         }
+        rasterPathRelease();
         instancedPathRelease(true);
         spritePathRelease(true);
     }
@@ -187,6 +250,7 @@ TEST(FramePathChoice, EnvironmentNamesThePath) {
         SceneRenderer taken;
     } cases[] = {
         {fixed, SceneRenderer::Fixed}, {instanced, SceneRenderer::Instanced}, {cleared, SceneRenderer::Sprite}};
+    // The sprite path's OpenGL 1.1 form says why its shader form could not be had.
     ASSERT_TRUE(headlessGlOpen(64, 64));
     for (const auto& c : cases) {
         if (c.taken == SceneRenderer::Instanced && openGl11Only())
@@ -194,7 +258,7 @@ TEST(FramePathChoice, EnvironmentNamesThePath) {
         putenv(c.setting);
         sceneStart({64, 64, 10, 100, true, 1, SceneRenderer::Automatic});
         EXPECT_EQ(sceneActiveRenderer(), c.taken) << c.setting;
-        EXPECT_EQ(sceneRendererFallback() != nullptr, c.setting != cleared) << c.setting;
+        EXPECT_EQ(sceneRendererFallback() != nullptr, c.setting != cleared || openGl11Only()) << c.setting;
         sceneRelease();
     }
     headlessGlClose();
@@ -204,16 +268,25 @@ TEST(FramePathChoice, SpritePathLeavesTheStateAsItFoundIt) {
     ASSERT_TRUE(headlessGlOpen(64, 64));
     sceneStart({64, 64, 50, 100, true, 1, SceneRenderer::Sprite});
     ASSERT_EQ(sceneActiveRenderer(), SceneRenderer::Sprite);
+    // Not the defaults, so that a path that resets the state rather than restoring it fails.
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glShadeModel(GL_FLAT);
+    glEnable(GL_BLEND);
+    glEnableClientState(GL_NORMAL_ARRAY);
     sceneRenderFrame();
-    for (GLenum capability : {GL_TEXTURE_2D, GL_ALPHA_TEST, GL_BLEND})
+    for (GLenum capability : {GL_TEXTURE_2D, GL_ALPHA_TEST})
         EXPECT_FALSE(glIsEnabled(capability)) << capability;
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
     for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
         EXPECT_FALSE(glIsEnabled(array)) << array;
+    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
     GLint value = -1;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(value, 0);
+    EXPECT_EQ(value, static_cast<GLint>(texture));
     glGetIntegerv(GL_SHADE_MODEL, &value);
-    EXPECT_EQ(value, GL_SMOOTH);
+    EXPECT_EQ(value, GL_FLAT);
     if (!openGl11Only()) {
         glGetIntegerv(GL_CURRENT_PROGRAM, &value);
         EXPECT_EQ(value, 0);
@@ -221,6 +294,7 @@ TEST(FramePathChoice, SpritePathLeavesTheStateAsItFoundIt) {
         EXPECT_EQ(value, 0);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    glDeleteTextures(1, &texture);
     sceneRelease();
     headlessGlClose();
 }
@@ -229,6 +303,16 @@ TEST(FramePathChoice, SpritePathLeavesTheStateAsItFoundIt) {
 // every path, though the faster paths write the step only for the first of them.
 TEST(FramePathChoice, TwoPartsOfOneStepShowTheWholeFrame) {
     constexpr int width = 320, height = 180, half = width / 2;
+    {
+        std::vector<uint32_t> whole(width * height), parts(width * height);
+        sceneStart({width, height, 2000, 150, true, 21, SceneRenderer::Raster});
+        sceneAdvance();
+        sceneComposePart(0, 0, width, height, whole.data(), width);
+        for (int x0 : {0, half})
+            sceneComposePart(x0, 0, half, height, &parts[x0], width);
+        sceneRelease();
+        EXPECT_EQ(whole, parts) << "raster";
+    }
     for (SceneRenderer renderer : {SceneRenderer::Sprite, SceneRenderer::Instanced, SceneRenderer::Fixed}) {
         if (renderer == SceneRenderer::Instanced && openGl11Only())
             continue;

@@ -6,7 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "MqoGl.h"
+#include "GlProc.h"
 
 namespace {
 
@@ -30,15 +30,15 @@ PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC framebufferRenderbuffer;
 PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
 
 bool fetchFramebufferEntries() {
-    return mqoFetchGlEntry(genFramebuffers, "glGenFramebuffersEXT") &&
-           mqoFetchGlEntry(bindFramebuffer, "glBindFramebufferEXT") &&
-           mqoFetchGlEntry(deleteFramebuffers, "glDeleteFramebuffersEXT") &&
-           mqoFetchGlEntry(genRenderbuffers, "glGenRenderbuffersEXT") &&
-           mqoFetchGlEntry(bindRenderbuffer, "glBindRenderbufferEXT") &&
-           mqoFetchGlEntry(renderbufferStorage, "glRenderbufferStorageEXT") &&
-           mqoFetchGlEntry(deleteRenderbuffers, "glDeleteRenderbuffersEXT") &&
-           mqoFetchGlEntry(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") &&
-           mqoFetchGlEntry(checkFramebufferStatus, "glCheckFramebufferStatusEXT");
+    return fetchGlEntry(genFramebuffers, "glGenFramebuffersEXT") &&
+           fetchGlEntry(bindFramebuffer, "glBindFramebufferEXT") &&
+           fetchGlEntry(deleteFramebuffers, "glDeleteFramebuffersEXT") &&
+           fetchGlEntry(genRenderbuffers, "glGenRenderbuffersEXT") &&
+           fetchGlEntry(bindRenderbuffer, "glBindRenderbufferEXT") &&
+           fetchGlEntry(renderbufferStorage, "glRenderbufferStorageEXT") &&
+           fetchGlEntry(deleteRenderbuffers, "glDeleteRenderbuffersEXT") &&
+           fetchGlEntry(framebufferRenderbuffer, "glFramebufferRenderbufferEXT") &&
+           fetchGlEntry(checkFramebufferStatus, "glCheckFramebufferStatusEXT");
 }
 
 GLuint makeRenderbuffer(GLenum format, int width, int height) {
@@ -55,7 +55,7 @@ bool headlessGlOpen(int width, int height) {
     if (width < 1 || height < 1 || !headlessGlCreateContext())
         return false;
     // The loader and the scene find their entry points through this context's lookup.
-    mqoSetGlProcLookup(headlessGlProc);
+    setGlProcLookup(headlessGlProc);
     if (!fetchFramebufferEntries()) {
         headlessGlDestroyContext();
         return false;

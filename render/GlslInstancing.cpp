@@ -5,7 +5,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "FlowerSceneState.h"
 #include "MqoLoader.h"
 
 namespace {
@@ -47,24 +46,23 @@ const char* checkContext(bool& core) {
 }
 
 bool fetchEntries(InstancingGl& gl, bool core) {
-    return mqoFetchGlEntry(gl.createShader, "glCreateShader") && mqoFetchGlEntry(gl.shaderSource, "glShaderSource") &&
-           mqoFetchGlEntry(gl.compileShader, "glCompileShader") && mqoFetchGlEntry(gl.getShaderiv, "glGetShaderiv") &&
-           mqoFetchGlEntry(gl.getShaderInfoLog, "glGetShaderInfoLog") &&
-           mqoFetchGlEntry(gl.deleteShader, "glDeleteShader") && mqoFetchGlEntry(gl.createProgram, "glCreateProgram") &&
-           mqoFetchGlEntry(gl.attachShader, "glAttachShader") &&
-           mqoFetchGlEntry(gl.bindAttribLocation, "glBindAttribLocation") &&
-           mqoFetchGlEntry(gl.linkProgram, "glLinkProgram") && mqoFetchGlEntry(gl.getProgramiv, "glGetProgramiv") &&
-           mqoFetchGlEntry(gl.getProgramInfoLog, "glGetProgramInfoLog") &&
-           mqoFetchGlEntry(gl.deleteProgram, "glDeleteProgram") && mqoFetchGlEntry(gl.useProgram, "glUseProgram") &&
-           mqoFetchGlEntry(gl.genBuffers, "glGenBuffers") && mqoFetchGlEntry(gl.bindBuffer, "glBindBuffer") &&
-           mqoFetchGlEntry(gl.bufferData, "glBufferData") && mqoFetchGlEntry(gl.bufferSubData, "glBufferSubData") &&
-           mqoFetchGlEntry(gl.deleteBuffers, "glDeleteBuffers") &&
-           mqoFetchGlEntry(gl.vertexAttribPointer, "glVertexAttribPointer") &&
-           mqoFetchGlEntry(gl.enableVertexAttribArray, "glEnableVertexAttribArray") &&
-           mqoFetchGlEntry(gl.disableVertexAttribArray, "glDisableVertexAttribArray") &&
-           mqoFetchGlEntry(gl.vertexAttribDivisor, core ? "glVertexAttribDivisor" : "glVertexAttribDivisorARB") &&
-           mqoFetchGlEntry(gl.drawElementsInstanced, core ? "glDrawElementsInstanced" : "glDrawElementsInstancedARB") &&
-           mqoFetchGlEntry(gl.drawArraysInstanced, core ? "glDrawArraysInstanced" : "glDrawArraysInstancedARB");
+    return fetchGlEntry(gl.createShader, "glCreateShader") && fetchGlEntry(gl.shaderSource, "glShaderSource") &&
+           fetchGlEntry(gl.compileShader, "glCompileShader") && fetchGlEntry(gl.getShaderiv, "glGetShaderiv") &&
+           fetchGlEntry(gl.getShaderInfoLog, "glGetShaderInfoLog") && fetchGlEntry(gl.deleteShader, "glDeleteShader") &&
+           fetchGlEntry(gl.createProgram, "glCreateProgram") && fetchGlEntry(gl.attachShader, "glAttachShader") &&
+           fetchGlEntry(gl.bindAttribLocation, "glBindAttribLocation") &&
+           fetchGlEntry(gl.linkProgram, "glLinkProgram") && fetchGlEntry(gl.getProgramiv, "glGetProgramiv") &&
+           fetchGlEntry(gl.getProgramInfoLog, "glGetProgramInfoLog") &&
+           fetchGlEntry(gl.deleteProgram, "glDeleteProgram") && fetchGlEntry(gl.useProgram, "glUseProgram") &&
+           fetchGlEntry(gl.genBuffers, "glGenBuffers") && fetchGlEntry(gl.bindBuffer, "glBindBuffer") &&
+           fetchGlEntry(gl.bufferData, "glBufferData") && fetchGlEntry(gl.bufferSubData, "glBufferSubData") &&
+           fetchGlEntry(gl.deleteBuffers, "glDeleteBuffers") &&
+           fetchGlEntry(gl.vertexAttribPointer, "glVertexAttribPointer") &&
+           fetchGlEntry(gl.enableVertexAttribArray, "glEnableVertexAttribArray") &&
+           fetchGlEntry(gl.disableVertexAttribArray, "glDisableVertexAttribArray") &&
+           fetchGlEntry(gl.vertexAttribDivisor, core ? "glVertexAttribDivisor" : "glVertexAttribDivisorARB") &&
+           fetchGlEntry(gl.drawElementsInstanced, core ? "glDrawElementsInstanced" : "glDrawElementsInstancedARB") &&
+           fetchGlEntry(gl.drawArraysInstanced, core ? "glDrawArraysInstanced" : "glDrawArraysInstancedARB");
 }
 
 // Why a shader or the program failed: the first line of its log keeps the message to one line.
@@ -130,14 +128,14 @@ void setInstanceAttribute(const InstancingGl& gl, InstancingAttribute attribute,
 }
 
 // The flowers as they stand now, nearest first, into the least recently used buffer.
-void writeInstances(const InstancingGl& gl, InstanceStream& stream) {
+void writeInstances(const InstancingGl& gl, InstanceStream& stream, const FlowerSet& set) {
     const int32_t count = stream.order.count;
-    drawOrderSort(stream.order);
-    const float scale = flowerSizeFactor();
-    const float depthScale = flowerScene.depthScale;
+    drawOrderSort(stream.order, set.flowers);
+    const float scale = set.sizeFactor;
+    const float depthScale = set.depthScale;
     InstanceRecord* out = stream.records.get();
     for (int32_t k = 0; k < count; ++k) {
-        const Flower& flower = flowerScene.flowers[stream.order.flowers[k]];
+        const Flower& flower = set.flowers[stream.order.flowers[k]];
         out[k] = {flower.x,    flower.y, flower.depth * depthScale, flower.angle, flower.red, flower.green,
                   flower.blue, scale};
     }
@@ -173,13 +171,13 @@ void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t
     gl.bindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream) {
+int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream, const FlowerSet& set) {
     const int32_t count = stream.order.count;
-    if (stream.writtenGeneration == flowerScene.generation) {
+    if (stream.writtenGeneration == set.generation) {
         gl.bindBuffer(GL_ARRAY_BUFFER, stream.buffers[stream.next]);
     } else {
-        writeInstances(gl, stream);
-        stream.writtenGeneration = flowerScene.generation;
+        writeInstances(gl, stream, set);
+        stream.writtenGeneration = set.generation;
     }
     setInstanceAttribute(gl, placementAttribute, offsetof(InstanceRecord, x));
     setInstanceAttribute(gl, tintAttribute, offsetof(InstanceRecord, red));

@@ -66,7 +66,7 @@ bool instancedPathStart(const MqoModel* model, int32_t flowerCount, const char**
     return true;
 }
 
-void instancedPathDraw() {
+void instancedPathDraw(const FlowerSet& set) {
     const InstancingGl& gl = path.gl;
     if (path.stream.order.count == 0)
         return;
@@ -78,7 +78,7 @@ void instancedPathDraw() {
     gl.bindBuffer(GL_ARRAY_BUFFER, path.cornerBuffer);
     gl.vertexAttribPointer(cornerAttribute, 3, GL_FLOAT, GL_FALSE, sizeof(MqoVec3), nullptr);
     gl.enableVertexAttribArray(cornerAttribute);
-    const int32_t instances = instanceStreamUpload(gl, path.stream);
+    const int32_t instances = instanceStreamUpload(gl, path.stream, set);
     gl.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, path.indexBuffer);
     gl.drawElementsInstanced(GL_TRIANGLES, path.indexCount, GL_UNSIGNED_INT, nullptr, instances);
     instancingFinish(gl);

@@ -6,7 +6,8 @@
 #include <memory>
 
 #include "DrawOrder.h"
-#include "MqoGl.h"
+#include "Flower.h"
+#include "GlProc.h"
 
 // The attribute slots both programs bind.
 enum InstancingAttribute : GLuint { cornerAttribute, placementAttribute, tintAttribute, spotAttribute };
@@ -68,7 +69,7 @@ void instanceStreamStart(const InstancingGl& gl, InstanceStream& stream, int32_t
 // Writes the flowers' current step nearest first into the buffer no draw in flight reads,
 // unless it holds that step already (a second surface), and points the placement and tint
 // attributes at it, one record an instance. The count of instances.
-int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream);
+int32_t instanceStreamUpload(const InstancingGl& gl, InstanceStream& stream, const FlowerSet& set);
 
 // Leaves the attributes, buffers and program as the fixed-function path expects them.
 void instancingFinish(const InstancingGl& gl);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "Flower.h"
 #include "MqoRecords.h"
 
 enum class SpriteForm {
@@ -15,11 +16,12 @@ enum class SpriteForm {
 
 // Needs the current context. False, with a one-line reason, when the model is not one
 // flat untextured opaque shape whose outline can be built, or when the context fails
-// a step of the set-up.
+// a step of the set-up. When it starts in the OpenGL 1.1 form, reason says why the shader
+// form could not be had.
 bool spritePathStart(const MqoModel* model, int32_t flowerCount, SpriteForm* form, const char** reason);
 
 // Draws the flowers' current step, nearest first, and leaves the state as it found it.
-void spritePathDraw();
+void spritePathDraw(const FlowerSet& set);
 
 // Deletes the path's objects when contextCurrent; without a context they went with it.
 void spritePathRelease(bool contextCurrent);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <memory>
 
-#include "FlowerSceneState.h"
 #include "GlslInstancing.h"
 #include "OutlineField.h"
 
@@ -101,11 +100,12 @@ void placeQuad(const OutlineField& field) {
                         (ys[k] - field.bottom) / field.extent};
 }
 
-bool startShaderForm(int32_t flowerCount) {
+// Null when it started; else why not.
+const char* startShaderForm(int32_t flowerCount) {
     InstancingGl gl{};
     GLuint program = 0;
-    if (instancingStart(vertexShaderMain, fragmentShaderSource, gl, program))
-        return false;
+    if (const char* refusal = instancingStart(vertexShaderMain, fragmentShaderSource, gl, program))
+        return refusal;
     path.gl = gl;
     path.program = program;
     gl.genBuffers(1, &path.quadBuffer);
@@ -113,7 +113,7 @@ bool startShaderForm(int32_t flowerCount) {
     gl.bufferData(GL_ARRAY_BUFFER, sizeof path.quad, path.quad, GL_STATIC_DRAW);
     gl.bindBuffer(GL_ARRAY_BUFFER, 0);
     instanceStreamStart(gl, path.stream, flowerCount);
-    return true;
+    return nullptr;
 }
 
 void startOpenGl11Form(int32_t flowerCount) {
@@ -133,8 +133,13 @@ void startOpenGl11Form(int32_t flowerCount) {
     }
 }
 
-void drawShaderForm() {
+void drawShaderForm(const FlowerSet& set) {
     const InstancingGl& gl = path.gl;
+    // The caller's program, buffer, texture and shading come back as they were.
+    GLint program = 0, buffer = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &buffer);
+    glPushAttrib(GL_LIGHTING_BIT | GL_TEXTURE_BIT);
     // One tint a flower, not interpolated: the fixed-function path's very value.
     glShadeModel(GL_FLAT);
     glBindTexture(GL_TEXTURE_2D, path.texture);
@@ -145,24 +150,25 @@ void drawShaderForm() {
     gl.vertexAttribPointer(spotAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(QuadCorner),
                            reinterpret_cast<const void*>(offsetof(QuadCorner, u)));
     gl.enableVertexAttribArray(spotAttribute);
-    const int32_t instances = instanceStreamUpload(gl, path.stream);
+    const int32_t instances = instanceStreamUpload(gl, path.stream, set);
     gl.drawArraysInstanced(GL_TRIANGLE_FAN, 0, 4, instances);
     instancingFinish(gl);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glShadeModel(GL_SMOOTH);
+    glPopAttrib();
+    gl.useProgram(static_cast<GLuint>(program));
+    gl.bindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(buffer));
 }
 
-void buildQuads() {
+void buildQuads(const FlowerSet& set) {
     constexpr double degreesToRadians = 3.14159265358979323846 / 180.0;
-    drawOrderSort(path.order);
-    const float scale = flowerSizeFactor();
+    drawOrderSort(path.order, set.flowers);
+    const float scale = set.sizeFactor;
     SpriteVertex* out = path.vertices.get();
     for (int32_t k = 0; k < path.order.count; ++k) {
-        const Flower& flower = flowerScene.flowers[path.order.flowers[k]];
+        const Flower& flower = set.flowers[path.order.flowers[k]];
         const double turn = flower.angle * degreesToRadians;
         const float c = static_cast<float>(std::cos(turn)) * scale;
         const float s = static_cast<float>(std::sin(turn)) * scale;
-        const float z = flower.depth * flowerScene.depthScale;
+        const float z = flower.depth * set.depthScale;
         for (const QuadCorner& q : path.quad)
             *out++ = {c * q.x - s * q.y + flower.x,
                       s * q.x + c * q.y + flower.y,
@@ -173,11 +179,11 @@ void buildQuads() {
     }
 }
 
-void drawOpenGl11Form() {
+void drawOpenGl11Form(const FlowerSet& set) {
     // A second surface shows the same step: the quads stand as they were built.
-    if (path.builtGeneration != flowerScene.generation) {
-        buildQuads();
-        path.builtGeneration = flowerScene.generation;
+    if (path.builtGeneration != set.generation) {
+        buildQuads(set);
+        path.builtGeneration = set.generation;
     }
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -218,21 +224,24 @@ bool spritePathStart(const MqoModel* model, int32_t flowerCount, SpriteForm* for
         return false;
     }
     placeQuad(field);
-    path.form = startShaderForm(flowerCount) ? SpriteForm::Shader : SpriteForm::OpenGl11;
-    if (path.form == SpriteForm::OpenGl11)
+    const char* shaderRefusal = startShaderForm(flowerCount);
+    path.form = shaderRefusal ? SpriteForm::OpenGl11 : SpriteForm::Shader;
+    if (shaderRefusal) {
         startOpenGl11Form(flowerCount);
+        *reason = shaderRefusal;
+    }
     *form = path.form;
     return true;
 }
 
-void spritePathDraw() {
+void spritePathDraw(const FlowerSet& set) {
     const int32_t count = path.form == SpriteForm::Shader ? path.stream.order.count : path.order.count;
     if (count == 0)
         return;
     if (path.form == SpriteForm::Shader)
-        drawShaderForm();
+        drawShaderForm(set);
     else
-        drawOpenGl11Form();
+        drawOpenGl11Form(set);
 }
 
 void spritePathRelease(bool contextCurrent) {

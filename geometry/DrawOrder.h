@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "Flower.h"
+
 struct DrawOrder {
     std::unique_ptr<int32_t[]> flowers;  // flower numbers
     int32_t count;
 };
 
-// Sized once, for the scene's flowers in array order.
+// Sized once, for count flowers in array order.
 void drawOrderReset(DrawOrder& order, int32_t count);
 
-// Sorts the scene's flowers as they stand now; allocates nothing.
-void drawOrderSort(DrawOrder& order);
+// Sorts the flowers as they stand now, order.count of them; allocates nothing.
+void drawOrderSort(DrawOrder& order, const Flower* flowers);

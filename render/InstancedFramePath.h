@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Flower.h"
 #include "MqoRecords.h"
 
 // Needs the current context. False, with a one-line reason, when the context lacks
@@ -14,7 +15,7 @@
 bool instancedPathStart(const MqoModel* model, int32_t flowerCount, const char** reason);
 
 // Draws the flowers' current step, nearest first.
-void instancedPathDraw();
+void instancedPathDraw(const FlowerSet& set);
 
 // Deletes the path's program and buffers when contextCurrent; without a context they
 // went with it.
