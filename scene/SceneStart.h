@@ -14,9 +14,14 @@ struct SceneStart {
     int16_t sizePercent;
     bool seeded;  // else the seed source stays as it is: the clock, unless set
     uint32_t seed;
-    SceneRenderer renderer;
+    SceneRenderer renderer;  // Automatic: the raster path where OpenGL is software, else sprite
 };
 
-// Needs the current context, with its entry-point lookup handed to the loader.
-// True when the flower model loaded.
+// Before any context: true when the scene will draw without OpenGL, on the raster path,
+// because it is asked for or because the platform already tells that OpenGL would be
+// software; the caller makes no context then.
+bool sceneStartWithoutGl(const SceneStart& start);
+
+// Needs the current context, with its entry-point lookup handed to the loader, unless
+// sceneStartWithoutGl said none. True when the flower model loaded.
 bool sceneStart(const SceneStart& start);

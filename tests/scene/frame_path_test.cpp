@@ -19,6 +19,7 @@
 #include "InstancedFramePath.h"
 #include "RasterFramePath.h"
 #include "SceneStart.h"
+#include "SoftwareGl.h"
 #include "SpriteFramePath.h"
 
 namespace {
@@ -256,7 +257,7 @@ TEST(FramePathChoice, EnvironmentNamesThePath) {
         if (c.taken == SceneRenderer::Instanced && openGl11Only())
             continue;
         putenv(c.setting);
-        sceneStart({64, 64, 10, 100, true, 1, SceneRenderer::Automatic});
+        sceneStart({64, 64, 10, 100, true, 1, SceneRenderer::Sprite});
         EXPECT_EQ(sceneActiveRenderer(), c.taken) << c.setting;
         EXPECT_EQ(sceneRendererFallback() != nullptr, c.setting != cleared || openGl11Only()) << c.setting;
         sceneRelease();
@@ -341,4 +342,38 @@ TEST(FramePathChoice, TwoPartsOfOneStepShowTheWholeFrame) {
             differing += (whole[i] & 0x00ffffffu) != (parts[i] & 0x00ffffffu);
         EXPECT_LE(differing, width * height / 1000) << path << ": " << differing << " pixels differ";
     }
+}
+
+// Where OpenGL is software and no path is named, the raster path is asked for with a
+// reason, before any context where the platform can tell.
+TEST(FramePathChoice, SoftwareOpenGlTakesTheRasterPath) {
+    for (const auto& [renderer, software] : std::initializer_list<std::pair<const char*, bool>>{
+             {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+             {"softpipe", true},
+             {"Software Rasterizer (swrast)", true},
+             {"GDI Generic", true},
+             {"NVIDIA GeForce RTX 4070/PCIe/SSE2", false},
+             {"AMD Radeon Graphics (radeonsi, renoir, LLVM 15.0.6, DRM 3.49)", false},
+             {nullptr, false}})
+        EXPECT_EQ(softwareGlRenderer(renderer), software) << (renderer ? renderer : "null");
+
+    static char software[] = "LIBGL_ALWAYS_SOFTWARE=1";
+    static char hardware[] = "LIBGL_ALWAYS_SOFTWARE=0";
+    static char sprite[] = "PETALRAIN_RENDERER=sprite";
+    static char cleared[] = "PETALRAIN_RENDERER=";
+    const SceneStart automatic{64, 64, 10, 100, true, 1, SceneRenderer::Automatic};
+    putenv(software);
+    EXPECT_TRUE(sceneStartWithoutGl(automatic));
+    EXPECT_FALSE(sceneStartWithoutGl({64, 64, 10, 100, true, 1, SceneRenderer::Sprite}));
+    putenv(sprite);
+    EXPECT_FALSE(sceneStartWithoutGl(automatic));
+    putenv(cleared);
+    EXPECT_TRUE(sceneStartWithoutGl({64, 64, 10, 100, true, 1, SceneRenderer::Raster}));
+    sceneStart(automatic);
+    EXPECT_EQ(sceneActiveRenderer(), SceneRenderer::Raster);
+    EXPECT_STREQ(sceneActivePathName(), "raster");
+    EXPECT_NE(std::string(sceneRendererFallback() ? sceneRendererFallback() : "").find("LIBGL_ALWAYS_SOFTWARE"),
+              std::string::npos);
+    sceneRelease();
+    putenv(hardware);
 }

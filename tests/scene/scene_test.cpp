@@ -55,7 +55,7 @@ protected:
 
     void start(int width, int height, int16_t flowers, int16_t size = 100) {
         openContext(width, height);
-        sceneStart({width, height, flowers, size, false, 0, SceneRenderer::Automatic});
+        sceneStart({width, height, flowers, size, false, 0, SceneRenderer::Sprite});
         running = true;
     }
 

@@ -8,7 +8,7 @@
 const char renderUsage[] =
     "usage: petalrain-render [--width N] [--height N] [--flowers N] [--size PERCENT]\n"
     "                        [--frames N] [--save F1,F2,... | --save-every K] [--seed N] [--out DIR]\n"
-    "                        [--renderer sprite|instanced|fixed]\n"
+    "                        [--renderer raster|sprite|instanced|fixed]\n"
     "  defaults: 1920x1080, 7500 flowers, size 100, 120 frames, the last frame saved,\n"
     "            seed from the clock, pictures in out/frames, the fastest path the model and context allow\n";
 
@@ -86,7 +86,7 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             options.seed = static_cast<uint32_t>(number);
         } else if (!std::strcmp(name, "--renderer")) {
             if (!sceneRendererFromName(value, options.renderer)) {
-                error = std::string("--renderer takes sprite, instanced or fixed, not \"") + value + "\"";
+                error = std::string("--renderer takes raster, sprite, instanced or fixed, not \"") + value + "\"";
                 return false;
             }
         } else if (!std::strcmp(name, "--out")) {

@@ -11,6 +11,7 @@
 #include "HeadlessGl.h"
 #include "PngWriter.h"
 #include "RenderOptions.h"
+#include "SceneRenderer.h"
 #include "SceneStart.h"
 
 namespace {
@@ -24,10 +25,10 @@ std::string framePath(const std::string& folder, int frame) {
 void printTimings(std::vector<double>& milliseconds) {
     std::sort(milliseconds.begin(), milliseconds.end());
     const size_t count = milliseconds.size();
-    const double median = count % 2 ? milliseconds[count / 2]
-                                    : (milliseconds[count / 2 - 1] + milliseconds[count / 2]) / 2.0;
-    std::printf("%zu frames: min %.2f ms, median %.2f ms, max %.2f ms per frame\n", count, milliseconds.front(),
-                median, milliseconds.back());
+    const double median =
+        count % 2 ? milliseconds[count / 2] : (milliseconds[count / 2 - 1] + milliseconds[count / 2]) / 2.0;
+    std::printf("%zu frames: min %.2f ms, median %.2f ms, max %.2f ms per frame\n", count, milliseconds.front(), median,
+                milliseconds.back());
 }
 
 }  // namespace
@@ -50,19 +51,28 @@ int main(int argc, char** argv) {
                      made.message().c_str());
         return 1;
     }
-    if (!headlessGlOpen(options.width, options.height)) {
-        std::fprintf(stderr, "petalrain-render: no offscreen OpenGL context of %dx%d\n", options.width,
-                     options.height);
+    const SceneStart start{options.width,
+                           options.height,
+                           static_cast<int16_t>(options.flowers),
+                           static_cast<int16_t>(options.size),
+                           options.seeded,
+                           options.seed,
+                           options.renderer};
+    const bool withGl = !sceneStartWithoutGl(start);
+    if (withGl && !headlessGlOpen(options.width, options.height)) {
+        std::fprintf(stderr, "petalrain-render: no offscreen OpenGL context of %dx%d\n", options.width, options.height);
         return 1;
     }
-
-    const SceneStart start{options.width, options.height, static_cast<int16_t>(options.flowers),
-                           static_cast<int16_t>(options.size), options.seeded, options.seed, options.renderer};
     if (!sceneStart(start))
         std::fprintf(stderr, "petalrain-render: the flower model did not load; frames stay white\n");
     if (const char* fallback = sceneRendererFallback())
-        std::fprintf(stderr, "petalrain-render: drawing with the %s path: %s\n", sceneActivePathName(),
-                     fallback);
+        std::fprintf(stderr, "petalrain-render: drawing with the %s path: %s\n", sceneActivePathName(), fallback);
+    const bool raster = sceneActiveRenderer() == SceneRenderer::Raster;
+    if (!raster && !withGl) {
+        std::fprintf(stderr, "petalrain-render: the raster path cannot draw this model\n");
+        sceneRelease();
+        return 1;
+    }
 
     std::vector<uint8_t> pixels(static_cast<size_t>(options.width) * options.height * 4);
     std::vector<double> milliseconds;
@@ -70,15 +80,25 @@ int main(int argc, char** argv) {
     int status = 0;
     for (int frame = 1; frame <= options.frames && status == 0; ++frame) {
         const auto start = std::chrono::steady_clock::now();
-        sceneRenderFrame();
-        glFinish();
+        if (raster) {
+            sceneAdvance();
+            sceneComposePart(0, 0, options.width, options.height, reinterpret_cast<uint32_t*>(pixels.data()),
+                             options.width);
+        } else {
+            sceneRenderFrame();
+            glFinish();
+        }
         const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
         milliseconds.push_back(spent.count());
         if (!shouldSaveFrame(options, frame))
             continue;
-        headlessGlReadPixels(pixels.data());
+        if (!raster)
+            headlessGlReadPixels(pixels.data());
         const std::string path = framePath(options.outDir, frame);
-        if (writePng(path, pixels.data(), options.width, options.height)) {
+        const bool written =
+            raster ? writePngXrgb(path, reinterpret_cast<const uint32_t*>(pixels.data()), options.width, options.height)
+                   : writePng(path, pixels.data(), options.width, options.height);
+        if (written) {
             std::printf("wrote %s\n", path.c_str());
         } else {
             std::fprintf(stderr, "petalrain-render: cannot write %s\n", path.c_str());
@@ -86,7 +106,8 @@ int main(int argc, char** argv) {
         }
     }
     sceneRelease();
-    headlessGlClose();
+    if (withGl)
+        headlessGlClose();
     printTimings(milliseconds);
     return status;
 }
