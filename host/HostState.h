@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "DibFrame.h"
+
 enum RunMode : int16_t {
     Configure = 0,
     Preview = 1,
@@ -18,7 +20,8 @@ struct HostState {
     HWND parentWindow;  // Preview: the window drawn in; Saver: the owner
     HWND window;
     HDC deviceContext;
-    HGLRC renderContext;
+    HGLRC renderContext;  // null on the raster path
+    DibFrame frame;       // the raster path's pixels
     UINT_PTR timerId;
     POINT startCursor;  // screen coordinates
     uint16_t mouseMoveCount;

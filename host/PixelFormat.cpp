@@ -25,3 +25,11 @@ bool setupPixelFormat(HDC deviceContext) {
     }
     return true;
 }
+
+bool genericPixelFormat(HDC deviceContext) {
+    PIXELFORMATDESCRIPTOR descriptor = {};
+    const int format = GetPixelFormat(deviceContext);
+    if (format == 0 || !DescribePixelFormat(deviceContext, format, sizeof descriptor, &descriptor))
+        return false;
+    return (descriptor.dwFlags & PFD_GENERIC_FORMAT) && !(descriptor.dwFlags & PFD_GENERIC_ACCELERATED);
+}

@@ -5,3 +5,6 @@
 
 // False (after telling the user) when no format could be chosen or set.
 bool setupPixelFormat(HDC deviceContext);
+
+// Whether the format set is Microsoft's own software OpenGL, GDI Generic.
+bool genericPixelFormat(HDC deviceContext);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "SceneRenderer.h"
+#include "SoftwareGl.h"
 
 namespace {
 
@@ -59,12 +60,37 @@ void requestClose() {
         PostMessageA(hostState.window, WM_CLOSE, 0, 0);
 }
 
+void deleteRenderContext() {
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(hostState.renderContext);
+    hostState.renderContext = nullptr;
+}
+
+// Where OpenGL is software and no path is named, the raster path draws without it: told by
+// the pixel format where Windows' own OpenGL would draw, else by the context's renderer.
+void makeContextUnlessSoftware(HDC deviceContext) {
+    static char why[160];
+    setupPixelFormat(deviceContext);
+    const bool automatic = sceneWantedRenderer() == SceneRenderer::Automatic;
+    if (automatic && genericPixelFormat(deviceContext)) {
+        sceneSetRenderer(SceneRenderer::Raster, "OpenGL here is GDI Generic, which draws on the CPU");
+        return;
+    }
+    hostState.renderContext = wglCreateContext(deviceContext);
+    wglMakeCurrent(deviceContext, hostState.renderContext);
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (automatic && softwareGlRenderer(renderer)) {
+        std::snprintf(why, sizeof why, "OpenGL here is %s, which draws on the CPU", renderer);
+        sceneSetRenderer(SceneRenderer::Raster, why);
+        deleteRenderContext();
+    }
+}
+
 void onCreate(HWND window) {
     hostState.window = window;
     hostState.deviceContext = GetDC(window);
-    setupPixelFormat(hostState.deviceContext);
-    hostState.renderContext = wglCreateContext(hostState.deviceContext);
-    wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
+    if (sceneWantedRenderer() != SceneRenderer::Raster)
+        makeContextUnlessSoftware(hostState.deviceContext);
     hostState.timerId = SetTimer(window, frameTimerId, frameIntervalMs, nullptr);
     if (hostState.runMode == Saver) {
         GetCursorPos(&hostState.startCursor);
@@ -72,17 +98,34 @@ void onCreate(HWND window) {
     }
     setGlProcLookup(wglProcAddress);
     sceneInit();
+    // A model the raster path cannot draw needs OpenGL after all.
+    if (!hostState.renderContext && sceneActiveRenderer() != SceneRenderer::Raster) {
+        std::fprintf(stderr, "Petalrain: %s\n", sceneRendererFallback());
+        sceneRelease();
+        sceneSetRenderer(SceneRenderer::Sprite);
+        makeContextUnlessSoftware(hostState.deviceContext);
+        sceneInit();
+    }
+    if (!hostState.renderContext &&
+        !dibFrameCreate(hostState.frame, hostState.deviceContext, saverGeometry.width, saverGeometry.height))
+        std::fprintf(stderr, "Petalrain: no pixels for the raster path; the window stays empty\n");
     if (const char* fallback = sceneRendererFallback())
-        std::fprintf(stderr, "Petalrain: drawing with the %s path: %s\n", sceneActivePathName(),
-                     fallback);
+        std::fprintf(stderr, "Petalrain: drawing with the %s path: %s\n", sceneActivePathName(), fallback);
 }
 
 void drawFrame(HWND window) {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
-    sceneRenderFrame();
-    SwapBuffers(hostState.deviceContext);
+    if (hostState.renderContext) {
+        wglMakeCurrent(hostState.deviceContext, hostState.renderContext);
+        sceneRenderFrame();
+        SwapBuffers(hostState.deviceContext);
+    } else if (hostState.frame.pixels) {
+        sceneAdvance();
+        sceneComposePart(0, 0, hostState.frame.width, hostState.frame.height, hostState.frame.pixels,
+                         hostState.frame.width);
+        dibFrameShow(hostState.frame, hostState.deviceContext);
+    }
     EndPaint(window, &paint);
 }
 
@@ -105,8 +148,9 @@ void testMovement(HWND window, LPARAM lParam) {
 
 // The context goes first: the scene's tear-down needs none.
 void onDestroy(HWND window) {
-    wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(hostState.renderContext);
+    if (hostState.renderContext)
+        deleteRenderContext();
+    dibFrameRelease(hostState.frame);
     ReleaseDC(window, hostState.deviceContext);
     KillTimer(window, hostState.timerId);
     ShowCursor(TRUE);

@@ -29,6 +29,26 @@ const char* sceneRendererFallback() {
     return nullptr;
 }
 
+// The host's own choice of path is tested with the real scene: the recording one names it.
+void sceneSetRenderer(SceneRenderer, const char*) {}
+
+SceneRenderer sceneWantedRenderer() {
+    return sceneCalls.renderer == SceneRenderer::Automatic ? SceneRenderer::Sprite : sceneCalls.renderer;
+}
+
+SceneRenderer sceneActiveRenderer() {
+    return sceneWantedRenderer();
+}
+
+void sceneAdvance() {}
+
+void sceneComposePart(int, int, int width, int height, uint32_t* pixels, ptrdiff_t stride) {
+    ++sceneCalls.composed;
+    sceneCalls.composedWidth = width;
+    sceneCalls.composedHeight = height;
+    pixels[(height - 1) * stride + width - 1] = 0x00ff8000;  // the last pixel must be there
+}
+
 const char* sceneActivePathName() {
     return "recorded";
 }

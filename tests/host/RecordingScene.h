@@ -1,6 +1,7 @@
 // A scene that records how and when the host calls it.
 #pragma once
 
+#include "RendererKind.h"
 #include "SaverGeometry.h"
 
 #include <windows.h>
@@ -14,6 +15,10 @@ struct SceneCalls {
     HGLRC contextAtLastFrame;
     HGLRC contextAtRelease;
     int framesAtRelease;
+    SceneRenderer renderer;  // the path the scene wants and takes; Automatic: Sprite
+    int composed;            // raster frames
+    int composedWidth;
+    int composedHeight;
 };
 
 extern SceneCalls sceneCalls;

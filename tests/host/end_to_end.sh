@@ -3,11 +3,13 @@
 # the saver (/s) draws tinted flowers on white over the whole screen and ends on a key,
 # the preview (/p) runs inside another program's window and ends with it,
 # the settings dialog (/c) stores the values on Enter.
-# usage: end_to_end.sh PETALRAIN_SCR PREVIEW_PARENT_EXE WORK_DIR
+# usage: end_to_end.sh PETALRAIN_SCR PREVIEW_PARENT_EXE WORK_DIR PATH_LINE
+# PATH_LINE: what the saver says of the frame path it draws with (an extended regex).
 set -euo pipefail
 scr=$1
 preview_parent=$2
 work=$3
+path_line=$4
 wine_run=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run.sh
 mkdir -p "$work"
 # shellcheck disable=SC1091
@@ -81,20 +83,21 @@ done
 convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
 xdotool key space
 expect_exit_zero 60 "$saver" "the saver"
-! grep -a "drawing with the" "$work/saver.stderr" || fail "the saver did not draw on the sprite path"
+grep -aEq "drawing with the $path_line" "$work/saver.stderr" ||
+    fail "the saver did not say it draws with the $path_line path: $(cat "$work/saver.stderr")"
 [ -e "$model_file" ] && fail "the model file is still there after the saver ended"
 
 echo "== preview"
-# The parent looks for the preview's child after a fixed time: a generous one, as the
-# preview's Wine start-up takes what the machine needs.
-"$wine_run" "$preview_parent" 300 200 480 320 40 >"$work/handle.txt" &
+# The parent looks for the preview's child until it comes, for as long as the preview's Wine
+# start-up may take on a slow machine.
+"$wine_run" "$preview_parent" 300 200 480 320 180 >"$work/handle.txt" &
 parent=$!
 for _ in $(seq 300); do [ -s "$work/handle.txt" ] && break; sleep 0.2; done
 handle=$(head -1 "$work/handle.txt" | tr -d '\r\n')
 [ -n "$handle" ] || fail "the preview parent printed no handle"
 "$wine_run" "$scr" /p "$handle" &
 preview=$!
-expect_exit_zero 90 "$parent" "the preview parent"
+expect_exit_zero 200 "$parent" "the preview parent"
 expect_exit_zero 60 "$preview" "the preview"
 # Wine keeps the OpenGL surface of a child window owned by another process off screen,
 # so the parent reports the child it held instead of a screenshot showing it.

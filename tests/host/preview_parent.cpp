@@ -1,6 +1,7 @@
 // A stand-in for the display settings' preview box: a window whose handle a preview can draw in.
-// Prints the handle as a decimal number; after the given seconds it reports the size of the
-// "saver" child window it holds ("child WIDTH HEIGHT", or "no child") and closes itself.
+// Prints the handle as a decimal number, then looks for the "saver" child window it holds
+// until one comes or the given seconds pass; reports its size ("child WIDTH HEIGHT", or
+// "no child") and closes itself.
 // usage: preview_parent X Y WIDTH HEIGHT SECONDS
 #include <windows.h>
 
@@ -9,13 +10,21 @@
 
 namespace {
 
+constexpr UINT lookEveryMs = 250;
+UINT lookingLeftMs;
+
 LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER: {
-            KillTimer(window, wParam);
             HWND child = FindWindowExA(window, nullptr, "saver", nullptr);
             RECT rect = {};
-            if (child != nullptr && GetClientRect(child, &rect))
+            const bool found = child != nullptr && GetClientRect(child, &rect);
+            if (!found && lookingLeftMs > lookEveryMs) {
+                lookingLeftMs -= lookEveryMs;
+                return 0;
+            }
+            KillTimer(window, wParam);
+            if (found)
                 std::printf("child %ld %ld\n", rect.right, rect.bottom);
             else
                 std::printf("no child\n");
@@ -50,7 +59,8 @@ int main(int argc, char** argv) {
         return 1;
     std::printf("%lld\n", static_cast<long long>(reinterpret_cast<LONG_PTR>(window)));
     std::fflush(stdout);
-    SetTimer(window, 1, static_cast<UINT>(std::atoi(argv[5]) * 1000), nullptr);
+    lookingLeftMs = static_cast<UINT>(std::atoi(argv[5]) * 1000);
+    SetTimer(window, 1, lookEveryMs, nullptr);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)

@@ -50,6 +50,32 @@ TEST(SceneCallsTest, TheSceneSeesAReadyContextAndTheContextGoesBeforeTheRelease)
     MSG quit;
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
+    UnregisterClassA("saver", hostState.instance);
+}
+
+TEST(SceneCallsTest, TheRasterPathComposesIntoTheWindowsPixelsWithoutAContext) {
+    hostState = {};
+    hostState.instance = GetModuleHandleA(nullptr);
+    hostState.runMode = Saver;
+    saverSettings = {100, 100, 0};
+    sceneCalls = {};
+    sceneCalls.renderer = SceneRenderer::Raster;
+
+    ASSERT_EQ(createSaverWindow(false), 0);
+    HWND window = hostState.window;
+    EXPECT_EQ(hostState.renderContext, nullptr);
+    EXPECT_EQ(sceneCalls.contextAtInit, nullptr);
+    ASSERT_NE(hostState.frame.pixels, nullptr);
+    SendMessageA(window, WM_TIMER, 1, 0);
+    EXPECT_EQ(sceneCalls.composed, 1);
+    EXPECT_EQ(sceneCalls.composedWidth, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(sceneCalls.composedHeight, GetSystemMetrics(SM_CYSCREEN));
+    DestroyWindow(window);
+    EXPECT_EQ(sceneCalls.releases, 1);
+    EXPECT_EQ(hostState.frame.pixels, nullptr);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    UnregisterClassA("saver", hostState.instance);
 }
 
 }  // namespace

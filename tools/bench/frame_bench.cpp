@@ -3,6 +3,7 @@
 // renders nothing: a stand-in for the CPU side of a machine with a GPU. The sprite path's
 // OpenGL 1.1 form runs on llvmpipe made to look like Microsoft's software OpenGL 1.1. The
 // 1x1 target leaves almost no pixels to fill, so it shows the CPU's share on llvmpipe too.
+// The raster path composes on the CPU without OpenGL, on one core and on all of them.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
@@ -27,9 +28,33 @@ struct Target {
     int width;
     int height;
     SceneRenderer renderer;
+    const char* threads = "0";  // the raster path's: "1", or "0" for one a core
 };
 
+void composed(benchmark::State& state, Target target) {
+    const auto flowers = static_cast<int16_t>(state.range(0));
+    setenv("PETALRAIN_RASTER_THREADS", target.threads, 1);
+    std::vector<uint32_t> pixels(static_cast<size_t>(target.width) * target.height);
+    if (!sceneStart({target.width, target.height, flowers, 100, true, benchSeed, target.renderer}) ||
+        sceneActiveRenderer() != target.renderer) {
+        state.SkipWithError("no flower model, or not this frame path");
+        sceneRelease();
+        return;
+    }
+    state.SetLabel(std::string(sceneActivePathName()) +
+                   (target.threads[0] == '1' ? ", one thread" : ", a thread a core"));
+    for (auto _ : state) {
+        sceneAdvance();
+        sceneComposePart(0, 0, target.width, target.height, pixels.data(), target.width);
+    }
+    sceneRelease();
+}
+
 void frames(benchmark::State& state, Target target) {
+    if (target.renderer == SceneRenderer::Raster) {
+        composed(state, target);
+        return;
+    }
     const auto flowers = static_cast<int16_t>(state.range(0));
     if (!headlessGlOpen(target.width, target.height) ||
         !sceneStart({target.width, target.height, flowers, 100, true, benchSeed, target.renderer}) ||
@@ -66,6 +91,13 @@ BENCHMARK_CAPTURE(frames, sprite/1920x1080, Target{1920, 1080, SceneRenderer::Sp
 BENCHMARK_CAPTURE(frames, fixed/1x1, Target{1, 1, SceneRenderer::Fixed})->Apply(flowerCounts);
 BENCHMARK_CAPTURE(frames, instanced/1x1, Target{1, 1, SceneRenderer::Instanced})->Apply(flowerCounts);
 BENCHMARK_CAPTURE(frames, sprite/1x1, Target{1, 1, SceneRenderer::Sprite})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, raster/1920x1080, Target{1920, 1080, SceneRenderer::Raster, "0"})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, raster1/1920x1080, Target{1920, 1080, SceneRenderer::Raster, "1"})->Apply(flowerCounts);
+BENCHMARK_CAPTURE(frames, raster/3840x2160, Target{3840, 2160, SceneRenderer::Raster, "0"})->Arg(7500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(frames, raster1/3840x2160, Target{3840, 2160, SceneRenderer::Raster, "1"})->Arg(7500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(frames, sprite/3840x2160, Target{3840, 2160, SceneRenderer::Sprite})->Arg(7500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(frames, raster/400x300, Target{400, 300, SceneRenderer::Raster, "0"})->Arg(7500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(frames, raster1/400x300, Target{400, 300, SceneRenderer::Raster, "1"})->Arg(7500)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(1.0);
 // clang-format on
 
 struct Times {
@@ -171,7 +203,9 @@ std::vector<Times> runInChild(int argc, char** argv, const char* driver, const c
 
 int main(int argc, char** argv) {
     const char* gl11 = "llvmpipe as OpenGL 1.1 alone";
-    const std::vector<Times> noop = runInChild(argc, argv, "GALLIUM_NOOP=1", nullptr, {{"GALLIUM_NOOP", "1"}});
+    // The raster path needs no driver: it runs once, beside llvmpipe.
+    const std::vector<Times> noop =
+        runInChild(argc, argv, "GALLIUM_NOOP=1", "frames/(fixed|instanced|sprite)/", {{"GALLIUM_NOOP", "1"}});
     const std::vector<Times> legacy = runInChild(
         argc, argv, gl11, "frames/sprite/", {{"MESA_GL_VERSION_OVERRIDE", "1.1"}, {"MESA_EXTENSION_MAX_YEAR", "1997"}});
     const std::vector<Times> llvmpipe = runInChild(argc, argv, "llvmpipe", nullptr, {});
@@ -181,6 +215,10 @@ int main(int argc, char** argv) {
                     "fixed");
     }
     printRatios("llvmpipe: the sprite path's OpenGL 1.1 form / its shader form per frame", legacy, llvmpipe, "sprite",
+                "sprite");
+    printRatios("the raster path on one core / the sprite path on llvmpipe per frame", llvmpipe, llvmpipe, "raster1",
+                "sprite");
+    printRatios("the raster path on every core / the sprite path on llvmpipe per frame", llvmpipe, llvmpipe, "raster",
                 "sprite");
     return 0;
 }
