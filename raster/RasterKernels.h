@@ -1,0 +1,41 @@
+// What the compositor hands a kernel: one stamp over some rows of a band, each row's span
+// of pixels where the stamp may be inside, and the band's coverage bits.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "RasterCompose.h"
+#include "RasterCompositor.h"
+
+struct RasterRowSpan {
+    int32_t first, end;  // area pixels, end excluded; first >= end: none
+};
+
+struct RasterStampRows {
+    const RasterField* field;
+    const RasterStamp* stamp;
+    int32_t areaTop;  // the area row of rows[0]
+    int32_t rows;
+    const RasterRowSpan* spans;  // one per row
+    uint64_t* coverage;          // row r's words at coverage + r * coverageWords
+    ptrdiff_t coverageWords;
+    uint32_t* pixels;  // row r's pixels at pixels + r * stride
+    ptrdiff_t stride;
+    int32_t areaLeft;  // the area column of bit 0 and pixels[0]
+};
+
+// Each returns how many pixels it sampled.
+using RasterStampKernel = int64_t (*)(const RasterStampRows& job);
+int64_t rasterStampPlain(const RasterStampRows& job);
+int64_t rasterStampSse2(const RasterStampRows& job);
+int64_t rasterStampAvx2(const RasterStampRows& job);
+
+// The kernel's function, or null where this processor or build lacks it.
+RasterStampKernel rasterKernelFunction(RasterKernel kernel);
+
+// Bits lo..hi-1 of a 64-bit word, 0 <= lo < hi <= 64. Static: each kernel's file keeps its
+// own copy, compiled with that file's instruction set.
+static inline uint64_t rasterBitRange(int lo, int hi) {
+    const uint64_t below = hi == 64 ? ~uint64_t{0} : (uint64_t{1} << hi) - 1;
+    return below & ~((uint64_t{1} << lo) - 1);
+}
