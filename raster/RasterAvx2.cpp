@@ -1,5 +1,5 @@
-// Eight pixels at a time; one 4-byte gather per field row brings both of a pixel's taps in
-// that row. Compiled with -mavx2 alone (no FMA), called only where the CPU has AVX2.
+// Eight pixels at a time; one 4-byte gather of the field's column pairs brings all four of
+// a pixel's taps. Compiled with -mavx2 alone (no FMA), called only where the CPU has AVX2.
 #include <immintrin.h>
 
 #include "RasterKernels.h"
@@ -8,8 +8,7 @@ namespace {
 
 struct Avx2Sampler {
     __m256 uX, vX, highest, pitch;
-    const int* texels;  // byte addressed by the gathers
-    const int* nextRow;
+    const int* pairs;  // byte addressed by the gather
 };
 
 // Bit k set where pixel px + k is inside.
@@ -26,21 +25,35 @@ inline int insideMask(const Avx2Sampler& s, __m256 rowU, __m256 rowV, int32_t px
     const __m256i fu = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(uc, _mm256_cvtepi32_ps(i)), scale));
     const __m256 fv =
         _mm256_cvtepi32_ps(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(vc, _mm256_cvtepi32_ps(j)), scale)));
-    // j * pitch + i stays below 2^24, so float arithmetic gives it exactly.
-    const __m256i offset =
-        _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(j), s.pitch), _mm256_cvtepi32_ps(i)));
-    const __m256i row0 = _mm256_i32gather_epi32(s.texels, offset, 1);
-    const __m256i row1 = _mm256_i32gather_epi32(s.nextRow, offset, 1);
-    // Bytes t0, t1 of each lane spread to 16-bit halves, to meet the weights (256 - f, f).
-    const __m256i spread = _mm256_setr_epi8(0, -1, 1, -1, 4, -1, 5, -1, 8, -1, 9, -1, 12, -1, 13, -1, 0, -1, 1, -1, 4,
-                                            -1, 5, -1, 8, -1, 9, -1, 12, -1, 13, -1);
+    // 2 (j * pitch + i) stays below 2^24, so float arithmetic gives it exactly.
+    const __m256 pair = _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(j), s.pitch), _mm256_cvtepi32_ps(i));
+    const __m256i taps = _mm256_i32gather_epi32(s.pairs, _mm256_cvttps_epi32(_mm256_add_ps(pair, pair)), 1);
+    // Bytes t00, t01, t10, t11 a lane: (t00, t10) and (t01, t11) as 16-bit halves, to meet the
+    // weights (256 - fu, fu).
     const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fu), _mm256_slli_epi32(fu, 16));
-    const __m256i top = _mm256_madd_epi16(_mm256_shuffle_epi8(row0, spread), weights);
-    const __m256i bottom = _mm256_madd_epi16(_mm256_shuffle_epi8(row1, spread), weights);
+    const __m256i top = _mm256_madd_epi16(_mm256_and_si256(taps, _mm256_set1_epi32(0x00FF00FF)), weights);
+    const __m256i bottom = _mm256_madd_epi16(_mm256_srli_epi16(taps, 8), weights);
     // Products and sum stay below 2^24: exact in float, and quicker than a 32-bit multiply.
     const __m256 value = _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(top), _mm256_sub_ps(scale, fv)),
                                        _mm256_mul_ps(_mm256_cvtepi32_ps(bottom), fv));
     return _mm256_movemask_ps(_mm256_cmp_ps(value, _mm256_set1_ps(static_cast<float>(rasterInsideAbove)), _CMP_GT_OQ));
+}
+
+// Writes the colour to the pixels of set bits, a vector at a time where a group is whole.
+inline void takePixels(uint32_t* pixels, uint64_t bits, __m256i colour, uint32_t single) {
+    while (bits) {
+        const int group = __builtin_ctzll(bits) & ~7;
+        const int part = static_cast<int>(bits >> group) & 255;
+        bits &= ~(uint64_t{255} << group);
+        if (part == 255) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + group), colour);
+        } else {
+            // Lanes past the span may lie past the row's end, and masked stores are slow.
+            for (int lanes = part; lanes; lanes &= lanes - 1) {
+                pixels[group + __builtin_ctz(lanes)] = single;
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -48,15 +61,11 @@ inline int insideMask(const Avx2Sampler& s, __m256 rowU, __m256 rowV, int32_t px
 int64_t rasterStampAvx2(const RasterStampRows& job) {
     const RasterStamp& stamp = *job.stamp;
     const RasterField& field = *job.field;
-    const int* texels = reinterpret_cast<const int*>(field.texels.data());
-    const Avx2Sampler sampler{_mm256_set1_ps(stamp.uX),
-                              _mm256_set1_ps(stamp.vX),
+    const Avx2Sampler sampler{_mm256_set1_ps(stamp.uX), _mm256_set1_ps(stamp.vX),
                               _mm256_set1_ps(static_cast<float>(field.size) + 0.99609375f),
                               _mm256_set1_ps(static_cast<float>(field.pitch)),
-                              texels,
-                              reinterpret_cast<const int*>(field.texels.data() + field.pitch)};
+                              reinterpret_cast<const int*>(field.columnPairs.data())};
     const __m256i colour = _mm256_set1_epi32(static_cast<int>(stamp.colour));
-    const __m256i laneBits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
     int64_t tested = 0;
     for (int32_t row = 0; row < job.rows; ++row) {
         const RasterRowSpan span = job.spans[row];
@@ -68,26 +77,23 @@ int64_t rasterStampAvx2(const RasterStampRows& job) {
         const __m256 rowV = _mm256_set1_ps(stamp.v0 + stamp.vY * static_cast<float>(py));
         uint64_t* coverage = job.coverage + row * job.coverageWords;
         uint32_t* pixels = job.pixels + row * job.stride;
-        const int32_t first = span.first - job.areaLeft;
-        const int32_t end = span.end - job.areaLeft;
+        const int32_t first = span.first - job.areaLeft, end = span.end - job.areaLeft;
+        const int32_t insideFirst = span.insideFirst - job.areaLeft, insideEnd = span.insideEnd - job.areaLeft;
         for (int32_t word = first >> 6; word <= (end - 1) >> 6; ++word) {
             const int32_t base = word * 64;
-            const int lo = first > base ? first - base : 0;
-            const int hi = end < base + 64 ? end - base : 64;
-            uint64_t open = rasterBitRange(lo, hi) & ~coverage[word];
+            uint64_t open = rasterWordBits(first - base, end - base) & ~coverage[word];
+            uint64_t taken = rasterWordBits(insideFirst - base, insideEnd - base) & open;
+            open &= ~taken;
+            tested += rasterBitCount(open);
             while (open) {
                 const int group = __builtin_ctzll(open) & ~7;
                 const int wanted = static_cast<int>(open >> group) & 255;
                 open &= ~(uint64_t{255} << group);
-                tested += __builtin_popcount(wanted);
-                const int hit = insideMask(sampler, rowU, rowV, job.areaLeft + base + group) & wanted;
-                if (hit) {
-                    coverage[word] |= static_cast<uint64_t>(hit) << group;
-                    const __m256i store =
-                        _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(hit), laneBits), laneBits);
-                    _mm256_maskstore_epi32(reinterpret_cast<int*>(pixels + base + group), store, colour);
-                }
+                taken |= static_cast<uint64_t>(insideMask(sampler, rowU, rowV, job.areaLeft + base + group) & wanted)
+                         << group;
             }
+            coverage[word] |= taken;
+            takePixels(pixels + base, taken, colour, stamp.colour);
         }
     }
     return tested;

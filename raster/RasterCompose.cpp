@@ -1,6 +1,7 @@
 #include "RasterCompose.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "RasterKernels.h"
@@ -9,6 +10,34 @@ namespace {
 
 // Enough for a 32-byte load at the last texel.
 constexpr int fieldSlack = 32;
+
+// A sample's taps lie within sqrt(2) of it.
+constexpr double tapReach = 1.5;
+
+void measureRing(RasterField& field) {
+    if (field.insideFirstI > field.insideLastI) {
+        field.ringOuter = field.ringInner = 0;
+        return;
+    }
+    field.ringU = (field.insideFirstI + field.insideLastI) / 2.0;
+    field.ringV = (field.insideFirstJ + field.insideLastJ) / 2.0;
+    double farthestInside = 0, nearestOutside = std::numeric_limits<double>::infinity();
+    for (int j = 0; j < field.pitch; ++j) {
+        for (int i = 0; i < field.pitch; ++i) {
+            const double distance = std::hypot(i - field.ringU, j - field.ringV);
+            if (field.texels[static_cast<size_t>(j) * field.pitch + i] > 127) {
+                farthestInside = std::max(farthestInside, distance);
+            } else {
+                nearestOutside = std::min(nearestOutside, distance);
+            }
+        }
+    }
+    field.ringInner = std::max(0.0, nearestOutside - tapReach);
+    // An inside texel where the clamp holds samples from far away claims no outer bound.
+    const bool clear = field.insideFirstI >= 2 && field.insideFirstJ >= 2 && field.insideLastI <= field.size - 1 &&
+                       field.insideLastJ <= field.size - 1;
+    field.ringOuter = clear ? farthestInside + tapReach : std::numeric_limits<double>::infinity();
+}
 
 }  // namespace
 
@@ -30,6 +59,13 @@ void rasterFieldFrom(const uint8_t* texels, int size, RasterField& field) {
             }
         }
     }
+    const size_t texelCount = static_cast<size_t>(field.pitch) * field.pitch;
+    field.columnPairs.assign(2 * texelCount + fieldSlack, 0);
+    for (size_t at = 0; at < texelCount; ++at) {
+        field.columnPairs[2 * at] = field.texels[at];
+        field.columnPairs[2 * at + 1] = at + field.pitch < texelCount ? field.texels[at + field.pitch] : 0;
+    }
+    measureRing(field);
 }
 
 uint32_t rasterFilteredValue(const RasterField& field, float u, float v) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // The outline's distance field with a border of zero texels around it, so that a sample
@@ -18,6 +19,14 @@ struct RasterField {
     // claim the whole field, which is always true, only slower.
     int32_t insideFirstI = 0, insideLastI = INT32_MAX;
     int32_t insideFirstJ = 0, insideLastJ = INT32_MAX;
+    // A ring about (ringU, ringV) in padded texels: every sample nearer than ringInner is
+    // inside, every one farther than ringOuter outside. Set by rasterFieldFrom; the defaults
+    // claim nothing.
+    double ringU = 0, ringV = 0, ringInner = 0, ringOuter = std::numeric_limits<double>::infinity();
+    // Padded texels (i, j) and (i, j + 1) as two neighbouring bytes, pitch pairs a row, so
+    // that one 4-byte load at pair (i, j) holds all four taps; then slack. Set by
+    // rasterFieldFrom; without it the compositor uses its plain kernel.
+    std::vector<uint8_t> columnPairs;
 };
 
 // From a field of size x size bytes, rows from the lowest v up.

@@ -16,9 +16,26 @@ constexpr int fewestRowsPerBand = 16;
 // stamp over them is drawn.
 constexpr int tileRows = 32;
 
+// Where a stamp's pixels can be inside: rows from the inverse image of the field's inside box,
+// per row columns between lines px = a + b * py and within the image of the field's outer
+// ring, an ellipse. Pixels within the image of the inner ring are inside for sure. Every
+// bound is moved past the float rounding of u and v and a pixel more, so that nothing inside
+// is ever left out and nothing outside taken.
+struct StampReach {
+    const RasterStamp* stamp;
+    int32_t rowFirst, rowEnd;
+    int32_t left, right;
+    double lowA[2], lowB[2], highA[2], highB[2];
+    // The ring's centre in pixels; at dy rows from it, the ring's half width in pixels is
+    // sqrt(q - det2 * dy^2) * toPixels about centreX - slant * dy. Unused when !hasRing.
+    bool hasRing;
+    double centreX, centreY, slant, det2, toPixels, outerQ, innerQ;
+};
+
 struct Band {
     std::vector<uint64_t> coverage;
     std::vector<RasterRowSpan> spans;
+    std::vector<StampReach> reaches;  // the stamps over this band, in order
     int64_t tested = 0;
 };
 
@@ -27,7 +44,7 @@ struct Band {
 struct RasterCompositor {
     RasterWorkers* workers;
     int threads;
-    RasterStampKernel kernel;
+    RasterStampKernel kernel;  // the one chosen
     std::vector<Band> bands;
     // The frame being composed.
     const RasterField* field = nullptr;
@@ -35,19 +52,12 @@ struct RasterCompositor {
     int32_t count = 0;
     RasterTarget target{};
     int bandCount = 1;
+    RasterStampKernel frameKernel = nullptr;
 };
 
 namespace {
 
 constexpr double infinity = HUGE_VAL;
-
-// Where a stamp's pixels can be inside: rows from the inverse image of the field's inside box,
-// and per row columns between lines px = a + b * py. Every bound is widened past the float
-// rounding of u and v, so that nothing inside is ever left out.
-struct StampReach {
-    int32_t rowFirst, rowEnd;
-    double lowA[2], lowB[2], highA[2], highB[2];
-};
 
 // The interval of sample positions along one axis whose taps can reach a texel above 127.
 struct AxisReach {
@@ -72,7 +82,14 @@ void columnLines(AxisReach reach, double origin, double step, double rowStep, do
 }
 
 StampReach stampReach(const RasterField& field, const RasterStamp& s) {
-    StampReach reach{s.top, s.bottom, {-infinity, -infinity}, {0, 0}, {infinity, infinity}, {0, 0}};
+    StampReach reach{};
+    reach.stamp = &s;
+    reach.rowFirst = s.top;
+    reach.rowEnd = s.bottom;
+    reach.left = s.left;
+    reach.right = s.right;
+    reach.lowA[0] = reach.lowA[1] = -infinity;
+    reach.highA[0] = reach.highA[1] = infinity;
     const AxisReach u = axisReach(field.insideFirstI, field.insideLastI, field.size);
     const AxisReach v = axisReach(field.insideFirstJ, field.insideLastJ, field.size);
     const double scale = std::max({std::fabs(s.uX), std::fabs(s.vX), std::fabs(s.uY), std::fabs(s.vY)});
@@ -93,7 +110,10 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
     }
     const double det = static_cast<double>(s.uX) * s.vY - static_cast<double>(s.uY) * s.vX;
     const bool bounded = std::isfinite(u.low) && std::isfinite(u.high) && std::isfinite(v.low) && std::isfinite(v.high);
-    if (bounded && std::fabs(det) >= 1e-6 * scale * scale) {
+    if (std::fabs(det) < 1e-6 * scale * scale) {
+        return reach;
+    }
+    if (bounded) {
         double top = infinity, bottom = -infinity;
         for (double cu : {u.low - uMargin, u.high + uMargin}) {
             for (double cv : {v.low - vMargin, v.high + vMargin}) {
@@ -109,38 +129,72 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
             reach.rowEnd = static_cast<int32_t>(std::max<double>(std::ceil(bottom) + 2, s.top));
         }
     }
+    // |M d|^2 = a dx^2 + 2 b dx dy + e dy^2 for M = (uX uY; vX vY) and d a step in pixels.
+    const double a = double(s.uX) * s.uX + double(s.vX) * s.vX;
+    const double b = double(s.uX) * s.uY + double(s.vX) * s.vY;
+    const double ringMargin = uMargin + vMargin;
+    const double outer = field.ringOuter + ringMargin, inner = std::max(0.0, field.ringInner - ringMargin);
+    reach.hasRing = true;
+    reach.centreX = (s.vY * (field.ringU - s.u0) - s.uY * (field.ringV - s.v0)) / det;
+    reach.centreY = (s.uX * (field.ringV - s.v0) - s.vX * (field.ringU - s.u0)) / det;
+    reach.slant = b / a;
+    reach.det2 = det * det;
+    reach.toPixels = 1 / a;
+    reach.outerQ = std::isfinite(outer) ? outer * outer * a : infinity;
+    reach.innerQ = inner * inner * a;
     return reach;
 }
 
-// Each row's columns within [left, right) where the stamp may be inside; false when none.
-bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, int32_t left, int32_t right,
-              RasterRowSpan* spans) {
+// Each row's columns where the stamp may be inside, and those where it is; false when none.
+bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, RasterRowSpan* spans) {
+    const double left = reach.left, lastColumn = reach.right - 1.0;
     bool any = false;
     for (int32_t r = 0; r < rows; ++r) {
         const double py = firstRow + r;
-        const double low = std::max(reach.lowA[0] + reach.lowB[0] * py, reach.lowA[1] + reach.lowB[1] * py);
-        const double high = std::min(reach.highA[0] + reach.highB[0] * py, reach.highA[1] + reach.highB[1] * py);
-        const int32_t first = static_cast<int32_t>(std::ceil(std::min(std::max(low, double(left)), double(right))));
-        const int32_t end =
-            static_cast<int32_t>(std::floor(std::min(std::max(high, double(left) - 1), double(right) - 1))) + 1;
-        spans[r] = {first, end};
-        any |= first < end;
+        double low = std::max(reach.lowA[0] + reach.lowB[0] * py, reach.lowA[1] + reach.lowB[1] * py);
+        double high = std::min(reach.highA[0] + reach.highB[0] * py, reach.highA[1] + reach.highB[1] * py);
+        double insideLow = infinity, insideHigh = -infinity;
+        if (reach.hasRing) {
+            const double dy = py - reach.centreY, across = reach.det2 * dy * dy;
+            const double centre = reach.centreX - reach.slant * dy;
+            const double outer = reach.outerQ - across, inner = reach.innerQ - across;
+            if (outer < 0) {
+                high = -infinity;
+            } else if (outer < infinity) {
+                const double half = std::sqrt(outer) * reach.toPixels;
+                low = std::max(low, centre - half - 1);
+                high = std::min(high, centre + half + 1);
+            }
+            if (inner > 0) {
+                const double half = std::sqrt(inner) * reach.toPixels;
+                insideLow = centre - half + 1;
+                insideHigh = centre + half - 1;
+            }
+        }
+        // Clamped first, so that the conversions see small numbers. Truncation never moves a
+        // bound outwards from the sure pixels: trunc(x) + 1 >= ceil(x), trunc(x) - 1 <= floor(x),
+        // nor inwards from those that may be inside: trunc(low) <= ceil(low), trunc(high) >= floor(high).
+        RasterRowSpan& span = spans[r];
+        span.first = static_cast<int32_t>(std::min(std::max(low, left), lastColumn + 1.0));
+        span.end = static_cast<int32_t>(std::min(std::max(high, left - 1.0), lastColumn)) + 1;
+        span.insideFirst = static_cast<int32_t>(std::min(std::max(insideLow, left - 1.0), lastColumn + 1.0)) + 1;
+        span.insideEnd = static_cast<int32_t>(std::min(std::max(insideHigh, left), lastColumn + 1.0));
+        any |= span.first < span.end;
     }
     return any;
 }
 
 void fillBackground(const uint64_t* coverage, ptrdiff_t words, uint32_t* pixels, int32_t width) {
     for (ptrdiff_t word = 0; word < words; ++word) {
-        const uint64_t taken = coverage[word];
-        if (taken == ~uint64_t{0}) {
+        const int32_t base = static_cast<int32_t>(word * 64);
+        const int32_t count = std::min(64, width - base);
+        const uint64_t open = ~coverage[word] & rasterBitRange(0, count);
+        if (open == rasterBitRange(0, count)) {
+            std::fill_n(pixels + base, count, rasterBackground);
             continue;
         }
-        const int32_t base = static_cast<int32_t>(word * 64);
-        const int32_t end = std::min(base + 64, width);
-        for (int32_t x = base; x < end; ++x) {
-            if (!((taken >> (x - base)) & 1)) {
-                pixels[x] = rasterBackground;
-            }
+        for (uint64_t bits = open; bits; bits &= bits - 1) {
+            pixels[base + __builtin_ctzll(bits)] = rasterBackground;
         }
     }
 }
@@ -154,23 +208,33 @@ void composeBand(void* context, int bandIndex) {
     const ptrdiff_t words = (target.width + 63) / 64;
     const int32_t areaLeft = target.x, areaRight = target.x + target.width;
     band.tested = 0;
+    band.reaches.clear();
+    for (int32_t k = 0; k < c.count; ++k) {
+        const RasterStamp& stamp = c.stamps[k];
+        if (stamp.bottom <= target.y + bandTop || stamp.top >= target.y + bandEnd || stamp.right <= areaLeft ||
+            stamp.left >= areaRight) {
+            continue;
+        }
+        StampReach reach = stampReach(*c.field, stamp);
+        reach.rowFirst = std::max(reach.rowFirst, target.y + bandTop);
+        reach.rowEnd = std::min(reach.rowEnd, target.y + bandEnd);
+        reach.left = std::max(reach.left, areaLeft);
+        reach.right = std::min(reach.right, areaRight);
+        if (reach.rowFirst < reach.rowEnd) {
+            band.reaches.push_back(reach);
+        }
+    }
     for (int32_t tileTop = bandTop; tileTop < bandEnd; tileTop += tileRows) {
         const int32_t tileEnd = std::min(tileTop + tileRows, bandEnd);
         const int32_t areaTop = target.y + tileTop, areaEnd = target.y + tileEnd;
         std::fill_n(band.coverage.begin(), (tileEnd - tileTop) * words, 0);
-        for (int32_t k = 0; k < c.count; ++k) {
-            const RasterStamp& stamp = c.stamps[k];
-            if (stamp.bottom <= areaTop || stamp.top >= areaEnd || stamp.right <= areaLeft || stamp.left >= areaRight) {
-                continue;
-            }
-            const StampReach reach = stampReach(*c.field, stamp);
+        for (const StampReach& reach : band.reaches) {
             const int32_t first = std::max(reach.rowFirst, areaTop), end = std::min(reach.rowEnd, areaEnd);
-            if (first >= end || !rowSpans(reach, first, end - first, std::max(stamp.left, areaLeft),
-                                          std::min(stamp.right, areaRight), band.spans.data())) {
+            if (first >= end || !rowSpans(reach, first, end - first, band.spans.data())) {
                 continue;
             }
             const RasterStampRows job{c.field,
-                                      &stamp,
+                                      reach.stamp,
                                       first,
                                       end - first,
                                       band.spans.data(),
@@ -179,7 +243,7 @@ void composeBand(void* context, int bandIndex) {
                                       target.pixels + (first - target.y) * target.stride,
                                       target.stride,
                                       areaLeft};
-            band.tested += c.kernel(job);
+            band.tested += c.frameKernel(job);
         }
         for (int32_t row = tileTop; row < tileEnd; ++row) {
             fillBackground(band.coverage.data() + (row - tileTop) * words, words, target.pixels + row * target.stride,
@@ -221,11 +285,16 @@ void rasterCompose(RasterCompositor* compositor, const RasterField& field, const
     c.stamps = stamps;
     c.count = count;
     c.target = target;
+    c.frameKernel = field.columnPairs.empty() ? rasterStampPlain : c.kernel;
     c.bandCount = std::min(c.threads, std::max(1, target.height / fewestRowsPerBand));
     const size_t coverageWords = static_cast<size_t>(tileRows) * ((target.width + 63) / 64);
     for (int b = 0; b < c.bandCount; ++b) {
-        if (c.bands[b].coverage.size() < coverageWords) {
-            c.bands[b].coverage.resize(coverageWords);
+        Band& band = c.bands[b];
+        if (band.coverage.size() < coverageWords) {
+            band.coverage.resize(coverageWords);
+        }
+        if (band.reaches.capacity() < static_cast<size_t>(count)) {
+            band.reaches.reserve(count);
         }
     }
     rasterWorkersRun(c.workers, c.bandCount);

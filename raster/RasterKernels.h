@@ -8,7 +8,8 @@
 #include "RasterCompositor.h"
 
 struct RasterRowSpan {
-    int32_t first, end;  // area pixels, end excluded; first >= end: none
+    int32_t first, end;              // area pixels to test, end excluded; first >= end: none
+    int32_t insideFirst, insideEnd;  // among them, pixels certainly inside, which may be taken unsampled
 };
 
 struct RasterStampRows {
@@ -38,4 +39,17 @@ RasterStampKernel rasterKernelFunction(RasterKernel kernel);
 static inline uint64_t rasterBitRange(int lo, int hi) {
     const uint64_t below = hi == 64 ? ~uint64_t{0} : (uint64_t{1} << hi) - 1;
     return below & ~((uint64_t{1} << lo) - 1);
+}
+
+// Bits first..end-1 of a word, counted from its first pixel; none where they miss it.
+static inline uint64_t rasterWordBits(int32_t first, int32_t end) {
+    const int lo = first > 0 ? first : 0, hi = end < 64 ? end : 64;
+    return lo < hi ? rasterBitRange(lo, hi) : 0;
+}
+
+static inline int rasterBitCount(uint64_t bits) {
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((bits * 0x0101010101010101u) >> 56);
 }

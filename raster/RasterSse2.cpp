@@ -1,5 +1,5 @@
-// Four pixels at a time with x86-64's baseline: vector arithmetic, the taps loaded one pair
-// at a time (no gather before AVX2).
+// Four pixels at a time with x86-64's baseline: vector arithmetic, each pixel's four taps
+// loaded from the field's column pairs one pixel at a time (no gather before AVX2).
 #include <emmintrin.h>
 
 #include <cstring>
@@ -10,14 +10,14 @@ namespace {
 
 struct Sse2Sampler {
     __m128 uX, vX, highest;
-    const uint8_t* texels;
+    const uint8_t* pairs;
     int pitch;
 };
 
-inline uint16_t loadPair(const uint8_t* at) {
-    uint16_t pair;
-    std::memcpy(&pair, at, sizeof pair);
-    return pair;
+inline int loadTaps(const uint8_t* at) {
+    int taps;
+    std::memcpy(&taps, at, sizeof taps);
+    return taps;
 }
 
 // Bit k set where pixel px + k is inside.
@@ -32,30 +32,40 @@ inline int insideMask(const Sse2Sampler& s, __m128 rowU, __m128 rowV, int32_t px
     const __m128 scale = _mm_set1_ps(256.0f);
     const __m128i fu = _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(uc, _mm_cvtepi32_ps(i)), scale));
     const __m128i fv = _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(vc, _mm_cvtepi32_ps(j)), scale));
-    // j * pitch + i stays below 2^24, so float arithmetic gives it exactly.
-    const __m128i offset = _mm_cvttps_epi32(
-        _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(j), _mm_set1_ps(static_cast<float>(s.pitch))), _mm_cvtepi32_ps(i)));
+    // 2 (j * pitch + i) stays below 2^24, so float arithmetic gives it exactly.
+    const __m128 pair =
+        _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(j), _mm_set1_ps(static_cast<float>(s.pitch))), _mm_cvtepi32_ps(i));
     alignas(16) int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), offset);
-    // Words 0..3: row j's pairs (t00, t10); words 4..7: row j + 1's.
-    __m128i pairs = _mm_setzero_si128();
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + at[0]), 0);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + at[1]), 1);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + at[2]), 2);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + at[3]), 3);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + s.pitch + at[0]), 4);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + s.pitch + at[1]), 5);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + s.pitch + at[2]), 6);
-    pairs = _mm_insert_epi16(pairs, loadPair(s.texels + s.pitch + at[3]), 7);
-    const __m128i zero = _mm_setzero_si128();
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_cvttps_epi32(_mm_add_ps(pair, pair)));
+    // Bytes t00, t01, t10, t11 a lane: (t00, t10) and (t01, t11) as 16-bit halves, to meet the
+    // weights (256 - fu, fu).
+    const __m128i taps = _mm_setr_epi32(loadTaps(s.pairs + at[0]), loadTaps(s.pairs + at[1]), loadTaps(s.pairs + at[2]),
+                                        loadTaps(s.pairs + at[3]));
     const __m128i weights = _mm_or_si128(_mm_sub_epi32(_mm_set1_epi32(256), fu), _mm_slli_epi32(fu, 16));
-    const __m128i top = _mm_madd_epi16(_mm_unpacklo_epi8(pairs, zero), weights);
-    const __m128i bottom = _mm_madd_epi16(_mm_unpackhi_epi8(pairs, zero), weights);
+    const __m128i top = _mm_madd_epi16(_mm_and_si128(taps, _mm_set1_epi32(0x00FF00FF)), weights);
+    const __m128i bottom = _mm_madd_epi16(_mm_srli_epi16(taps, 8), weights);
     // Products and sum stay below 2^24: exact in float, and SSE2 has no 32-bit multiply.
     const __m128 fvf = _mm_cvtepi32_ps(fv);
     const __m128 value =
         _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(top), _mm_sub_ps(scale, fvf)), _mm_mul_ps(_mm_cvtepi32_ps(bottom), fvf));
     return _mm_movemask_ps(_mm_cmpgt_ps(value, _mm_set1_ps(static_cast<float>(rasterInsideAbove))));
+}
+
+// Writes the colour to the pixels of set bits, a vector at a time where a group is whole.
+inline void takePixels(uint32_t* pixels, uint64_t bits, __m128i colour, uint32_t single) {
+    while (bits) {
+        const int group = __builtin_ctzll(bits) & ~3;
+        const int part = static_cast<int>(bits >> group) & 15;
+        bits &= ~(uint64_t{15} << group);
+        if (part == 15) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + group), colour);
+        } else {
+            // Lanes past the span may lie past the row's end, and masked stores are slow.
+            for (int lanes = part; lanes; lanes &= lanes - 1) {
+                pixels[group + __builtin_ctz(lanes)] = single;
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -64,8 +74,9 @@ int64_t rasterStampSse2(const RasterStampRows& job) {
     const RasterStamp& stamp = *job.stamp;
     const RasterField& field = *job.field;
     const Sse2Sampler sampler{_mm_set1_ps(stamp.uX), _mm_set1_ps(stamp.vX),
-                              _mm_set1_ps(static_cast<float>(field.size) + 0.99609375f), field.texels.data(),
+                              _mm_set1_ps(static_cast<float>(field.size) + 0.99609375f), field.columnPairs.data(),
                               field.pitch};
+    const __m128i colour = _mm_set1_epi32(static_cast<int>(stamp.colour));
     int64_t tested = 0;
     for (int32_t row = 0; row < job.rows; ++row) {
         const RasterRowSpan span = job.spans[row];
@@ -77,28 +88,23 @@ int64_t rasterStampSse2(const RasterStampRows& job) {
         const __m128 rowV = _mm_set1_ps(stamp.v0 + stamp.vY * static_cast<float>(py));
         uint64_t* coverage = job.coverage + row * job.coverageWords;
         uint32_t* pixels = job.pixels + row * job.stride;
-        const int32_t first = span.first - job.areaLeft;
-        const int32_t end = span.end - job.areaLeft;
+        const int32_t first = span.first - job.areaLeft, end = span.end - job.areaLeft;
+        const int32_t insideFirst = span.insideFirst - job.areaLeft, insideEnd = span.insideEnd - job.areaLeft;
         for (int32_t word = first >> 6; word <= (end - 1) >> 6; ++word) {
             const int32_t base = word * 64;
-            const int lo = first > base ? first - base : 0;
-            const int hi = end < base + 64 ? end - base : 64;
-            uint64_t open = rasterBitRange(lo, hi) & ~coverage[word];
+            uint64_t open = rasterWordBits(first - base, end - base) & ~coverage[word];
+            uint64_t taken = rasterWordBits(insideFirst - base, insideEnd - base) & open;
+            open &= ~taken;
+            tested += rasterBitCount(open);
             while (open) {
                 const int group = __builtin_ctzll(open) & ~3;
                 const int wanted = static_cast<int>(open >> group) & 15;
                 open &= ~(uint64_t{15} << group);
-                tested += __builtin_popcount(wanted);
-                const int hit = insideMask(sampler, rowU, rowV, job.areaLeft + base + group) & wanted;
-                if (hit) {
-                    coverage[word] |= static_cast<uint64_t>(hit) << group;
-                    for (int k = 0; k < 4; ++k) {
-                        if (hit & (1 << k)) {
-                            pixels[base + group + k] = stamp.colour;
-                        }
-                    }
-                }
+                taken |= static_cast<uint64_t>(insideMask(sampler, rowU, rowV, job.areaLeft + base + group) & wanted)
+                         << group;
             }
+            coverage[word] |= taken;
+            takePixels(pixels + base, taken, colour, stamp.colour);
         }
     }
     return tested;
