@@ -36,6 +36,7 @@ struct Band {
     std::vector<uint64_t> coverage;
     std::vector<RasterRowSpan> spans;
     std::vector<StampReach> reaches;  // the stamps over this band, in order
+    std::vector<int32_t> reachRows;   // their rows, first and end, apart: scanned for every tile
     int64_t tested = 0;
 };
 
@@ -184,21 +185,6 @@ bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, RasterRow
     return any;
 }
 
-void fillBackground(const uint64_t* coverage, ptrdiff_t words, uint32_t* pixels, int32_t width) {
-    for (ptrdiff_t word = 0; word < words; ++word) {
-        const int32_t base = static_cast<int32_t>(word * 64);
-        const int32_t count = std::min(64, width - base);
-        const uint64_t open = ~coverage[word] & rasterBitRange(0, count);
-        if (open == rasterBitRange(0, count)) {
-            std::fill_n(pixels + base, count, rasterBackground);
-            continue;
-        }
-        for (uint64_t bits = open; bits; bits &= bits - 1) {
-            pixels[base + __builtin_ctzll(bits)] = rasterBackground;
-        }
-    }
-}
-
 void composeBand(void* context, int bandIndex) {
     RasterCompositor& c = *static_cast<RasterCompositor*>(context);
     Band& band = c.bands[bandIndex];
@@ -209,6 +195,7 @@ void composeBand(void* context, int bandIndex) {
     const int32_t areaLeft = target.x, areaRight = target.x + target.width;
     band.tested = 0;
     band.reaches.clear();
+    band.reachRows.clear();
     for (int32_t k = 0; k < c.count; ++k) {
         const RasterStamp& stamp = c.stamps[k];
         if (stamp.bottom <= target.y + bandTop || stamp.top >= target.y + bandEnd || stamp.right <= areaLeft ||
@@ -222,15 +209,26 @@ void composeBand(void* context, int bandIndex) {
         reach.right = std::min(reach.right, areaRight);
         if (reach.rowFirst < reach.rowEnd) {
             band.reaches.push_back(reach);
+            band.reachRows.push_back(reach.rowFirst);
+            band.reachRows.push_back(reach.rowEnd);
         }
     }
     for (int32_t tileTop = bandTop; tileTop < bandEnd; tileTop += tileRows) {
         const int32_t tileEnd = std::min(tileTop + tileRows, bandEnd);
         const int32_t areaTop = target.y + tileTop, areaEnd = target.y + tileEnd;
         std::fill_n(band.coverage.begin(), (tileEnd - tileTop) * words, 0);
-        for (const StampReach& reach : band.reaches) {
-            const int32_t first = std::max(reach.rowFirst, areaTop), end = std::min(reach.rowEnd, areaEnd);
-            if (first >= end || !rowSpans(reach, first, end - first, band.spans.data())) {
+        // White first, while the rows are in the cache: cheaper than finding the pixels left.
+        for (int32_t row = tileTop; row < tileEnd; ++row) {
+            std::fill_n(target.pixels + row * target.stride, target.width, rasterBackground);
+        }
+        for (size_t k = 0; k < band.reaches.size(); ++k) {
+            const int32_t first = std::max(band.reachRows[2 * k], areaTop);
+            const int32_t end = std::min(band.reachRows[2 * k + 1], areaEnd);
+            if (first >= end) {
+                continue;
+            }
+            const StampReach& reach = band.reaches[k];
+            if (!rowSpans(reach, first, end - first, band.spans.data())) {
                 continue;
             }
             const RasterStampRows job{c.field,
@@ -244,10 +242,6 @@ void composeBand(void* context, int bandIndex) {
                                       target.stride,
                                       areaLeft};
             band.tested += c.frameKernel(job);
-        }
-        for (int32_t row = tileTop; row < tileEnd; ++row) {
-            fillBackground(band.coverage.data() + (row - tileTop) * words, words, target.pixels + row * target.stride,
-                           target.width);
         }
     }
 }
@@ -295,6 +289,7 @@ void rasterCompose(RasterCompositor* compositor, const RasterField& field, const
         }
         if (band.reaches.capacity() < static_cast<size_t>(count)) {
             band.reaches.reserve(count);
+            band.reachRows.reserve(2 * static_cast<size_t>(count));
         }
     }
     rasterWorkersRun(c.workers, c.bandCount);

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr double pi = 3.14159265358979323846;
+
 // A flower-like field: five rounded petals, values falling 8 per texel across the edge, the
 // outermost texels outside. With `edgeToEdge`, random texels instead, inside ones on the border too.
 RasterField testField(int size, bool edgeToEdge, uint32_t seed) {
@@ -91,7 +93,7 @@ TEST_P(Compose, EveryKernelAndBandingMatchesTheReference) {
     std::vector<RasterStamp> stamps;
     for (int k = 0; k < c.count; ++k) {
         const double radius = c.smallest * std::pow(c.largest / c.smallest, unit(random));
-        const double turn = c.straight ? std::floor(unit(random) * 4) * M_PI / 2 : unit(random) * 2 * M_PI;
+        const double turn = c.straight ? std::floor(unit(random) * 4) * pi / 2 : unit(random) * 2 * pi;
         const double cx = c.x - radius + unit(random) * (c.width + 2 * radius);
         const double cy = c.y - radius + unit(random) * (c.height + 2 * radius);
         stamps.push_back(flowerStamp(field, cx, cy, radius, turn, c.reach, random()));
