@@ -39,18 +39,23 @@ inline int insideMask(const Avx2Sampler& s, __m256 rowU, __m256 rowV, int32_t px
     return _mm256_movemask_ps(_mm256_cmp_ps(value, _mm256_set1_ps(static_cast<float>(rasterInsideAbove)), _CMP_GT_OQ));
 }
 
-// Writes the colour to the pixels of set bits, a vector at a time where a group is whole.
-inline void takePixels(uint32_t* pixels, uint64_t bits, __m256i colour, uint32_t single) {
+// Writes the colour to the pixels of set bits among the first `count`, a vector at a time
+// (masked stores are slow on some processors).
+inline void takePixels(uint32_t* pixels, uint64_t bits, __m256i colour, uint32_t single, int32_t count) {
+    const __m256i lanes = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
     while (bits) {
         const int group = __builtin_ctzll(bits) & ~7;
         const int part = static_cast<int>(bits >> group) & 255;
         bits &= ~(uint64_t{255} << group);
+        auto* at = reinterpret_cast<__m256i*>(pixels + group);
         if (part == 255) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels + group), colour);
+            _mm256_storeu_si256(at, colour);
+        } else if (group + 8 <= count) {
+            const __m256i mask = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(part), lanes), lanes);
+            _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), colour, mask));
         } else {
-            // Lanes past the span may lie past the row's end, and masked stores are slow.
-            for (int lanes = part; lanes; lanes &= lanes - 1) {
-                pixels[group + __builtin_ctz(lanes)] = single;
+            for (int lane = part; lane; lane &= lane - 1) {
+                pixels[group + __builtin_ctz(lane)] = single;
             }
         }
     }
@@ -77,23 +82,24 @@ int64_t rasterStampAvx2(const RasterStampRows& job) {
         const __m256 rowV = _mm256_set1_ps(stamp.v0 + stamp.vY * static_cast<float>(py));
         uint64_t* coverage = job.coverage + row * job.coverageWords;
         uint32_t* pixels = job.pixels + row * job.stride;
-        const int32_t first = span.first - job.areaLeft, end = span.end - job.areaLeft;
+        const RasterSpanWords words = rasterSpanWords(span.first - job.areaLeft, span.end - job.areaLeft);
         const int32_t insideFirst = span.insideFirst - job.areaLeft, insideEnd = span.insideEnd - job.areaLeft;
-        for (int32_t word = first >> 6; word <= (end - 1) >> 6; ++word) {
+        const bool inside = insideFirst < insideEnd;
+        for (int32_t word = words.first; word <= words.last; ++word) {
             const int32_t base = word * 64;
-            uint64_t open = rasterWordBits(first - base, end - base) & ~coverage[word];
-            uint64_t taken = rasterWordBits(insideFirst - base, insideEnd - base) & open;
+            uint64_t open = rasterSpanWord(words, word) & ~coverage[word];
+            uint64_t taken = inside ? rasterWordBits(insideFirst - base, insideEnd - base) & open : 0;
             open &= ~taken;
             tested += rasterBitCount(open);
             while (open) {
-                const int group = __builtin_ctzll(open) & ~7;
+                const int group = __builtin_ctzll(open);  // the next eight from the first wanted
                 const int wanted = static_cast<int>(open >> group) & 255;
                 open &= ~(uint64_t{255} << group);
                 taken |= static_cast<uint64_t>(insideMask(sampler, rowU, rowV, job.areaLeft + base + group) & wanted)
                          << group;
             }
             coverage[word] |= taken;
-            takePixels(pixels + base, taken, colour, stamp.colour);
+            takePixels(pixels + base, taken, colour, stamp.colour, job.width - base);
         }
     }
     return tested;

@@ -16,15 +16,17 @@ constexpr int fewestRowsPerBand = 16;
 // stamp over them is drawn.
 constexpr int tileRows = 32;
 
-// Where a stamp's pixels can be inside: rows from the inverse image of the field's inside box,
-// per row columns between lines px = a + b * py and within the image of the field's outer
-// ring, an ellipse. Pixels within the image of the inner ring are inside for sure. Every
+// Where a stamp's pixels can be inside: rows and columns within the image of the field's
+// outer ring, an ellipse, or where the field has no outer ring, rows from the inverse image of
+// the field's inside box and columns between lines px = a + b * py. Pixels within the image of
+// the inner ring are inside for sure. Every
 // bound is moved past the float rounding of u and v and a pixel more, so that nothing inside
 // is ever left out and nothing outside taken.
 struct StampReach {
     const RasterStamp* stamp;
     int32_t rowFirst, rowEnd;
     int32_t left, right;
+    bool lines;  // whether the lines bound the columns
     double lowA[2], lowB[2], highA[2], highB[2];
     // The ring's centre in pixels; at dy rows from it, the ring's half width in pixels is
     // sqrt(q - det2 * dy^2) * toPixels about centreX - slant * dy. Unused when !hasRing.
@@ -91,8 +93,6 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
     reach.right = s.right;
     reach.lowA[0] = reach.lowA[1] = -infinity;
     reach.highA[0] = reach.highA[1] = infinity;
-    const AxisReach u = axisReach(field.insideFirstI, field.insideLastI, field.size);
-    const AxisReach v = axisReach(field.insideFirstJ, field.insideLastJ, field.size);
     const double scale = std::max({std::fabs(s.uX), std::fabs(s.vX), std::fabs(s.uY), std::fabs(s.vY)});
     if (!(scale > 0) || !std::isfinite(scale)) {
         return reach;
@@ -102,19 +102,44 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
     const double farY = std::max(std::abs(static_cast<double>(s.top)), std::abs(static_cast<double>(s.bottom)));
     const double uMargin = 2e-6 * (std::fabs(s.u0) + std::fabs(s.uX) * farX + std::fabs(s.uY) * farY) + 1e-6;
     const double vMargin = 2e-6 * (std::fabs(s.v0) + std::fabs(s.vX) * farX + std::fabs(s.vY) * farY) + 1e-6;
-    // An axis that barely changes along a row bounds the rows instead.
+    const double det = static_cast<double>(s.uX) * s.vY - static_cast<double>(s.uY) * s.vX;
+    const bool invertible = std::fabs(det) >= 1e-6 * scale * scale;
+    const double ringMargin = uMargin + vMargin;
+    const double outer = field.ringOuter + ringMargin, inner = std::max(0.0, field.ringInner - ringMargin);
+    if (invertible) {
+        // For M = (uX uY; vX vY) and a step d in pixels, |M d|^2 = a dx^2 + 2 b dx dy + e dy^2
+        // with a e - b^2 = det^2: on row dy the ring's radius r is met at
+        // dx = -b/a dy +- sqrt(a r^2 - det^2 dy^2) / a.
+        const double a = double(s.uX) * s.uX + double(s.vX) * s.vX;
+        const double b = double(s.uX) * s.uY + double(s.vX) * s.vY;
+        reach.hasRing = true;
+        reach.centreX = (s.vY * (field.ringU - s.u0) - s.uY * (field.ringV - s.v0)) / det;
+        reach.centreY = (s.uX * (field.ringV - s.v0) - s.vX * (field.ringU - s.u0)) / det;
+        reach.slant = b / a;
+        reach.det2 = det * det;
+        reach.toPixels = 1 / a;
+        reach.outerQ = std::isfinite(outer) ? outer * outer * a : infinity;
+        reach.innerQ = inner * inner * a;
+        if (std::isfinite(outer)) {
+            // The outer ring alone bounds rows and columns.
+            const double rows = std::sqrt(reach.outerQ / reach.det2);
+            reach.rowFirst = static_cast<int32_t>(std::max<double>(std::floor(reach.centreY - rows) - 1, s.top));
+            reach.rowEnd = static_cast<int32_t>(std::min<double>(std::ceil(reach.centreY + rows) + 2, s.bottom));
+            return reach;
+        }
+    }
+    // Without the ring, the box of inside texels: lines for the columns, and where the axis
+    // barely changes along a row, the rows instead.
+    const AxisReach u = axisReach(field.insideFirstI, field.insideLastI, field.size);
+    const AxisReach v = axisReach(field.insideFirstJ, field.insideLastJ, field.size);
+    reach.lines = true;
     if (std::fabs(s.uX) >= 1e-4 * scale) {
         columnLines(u, s.u0, s.uX, s.uY, uMargin, reach.lowA[0], reach.lowB[0], reach.highA[0], reach.highB[0]);
     }
     if (std::fabs(s.vX) >= 1e-4 * scale) {
         columnLines(v, s.v0, s.vX, s.vY, vMargin, reach.lowA[1], reach.lowB[1], reach.highA[1], reach.highB[1]);
     }
-    const double det = static_cast<double>(s.uX) * s.vY - static_cast<double>(s.uY) * s.vX;
-    const bool bounded = std::isfinite(u.low) && std::isfinite(u.high) && std::isfinite(v.low) && std::isfinite(v.high);
-    if (std::fabs(det) < 1e-6 * scale * scale) {
-        return reach;
-    }
-    if (bounded) {
+    if (invertible && std::isfinite(u.low) && std::isfinite(u.high) && std::isfinite(v.low) && std::isfinite(v.high)) {
         double top = infinity, bottom = -infinity;
         for (double cu : {u.low - uMargin, u.high + uMargin}) {
             for (double cv : {v.low - vMargin, v.high + vMargin}) {
@@ -123,37 +148,35 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
                 bottom = std::max(bottom, py);
             }
         }
-        if (top > s.top) {
-            reach.rowFirst = static_cast<int32_t>(std::min<double>(std::floor(top) - 1, s.bottom));
-        }
-        if (bottom < s.bottom) {
-            reach.rowEnd = static_cast<int32_t>(std::max<double>(std::ceil(bottom) + 2, s.top));
-        }
+        reach.rowFirst = static_cast<int32_t>(std::max<double>(std::floor(top) - 1, s.top));
+        reach.rowEnd = static_cast<int32_t>(std::min<double>(std::ceil(bottom) + 2, s.bottom));
     }
-    // |M d|^2 = a dx^2 + 2 b dx dy + e dy^2 for M = (uX uY; vX vY) and d a step in pixels.
-    const double a = double(s.uX) * s.uX + double(s.vX) * s.vX;
-    const double b = double(s.uX) * s.uY + double(s.vX) * s.vY;
-    const double ringMargin = uMargin + vMargin;
-    const double outer = field.ringOuter + ringMargin, inner = std::max(0.0, field.ringInner - ringMargin);
-    reach.hasRing = true;
-    reach.centreX = (s.vY * (field.ringU - s.u0) - s.uY * (field.ringV - s.v0)) / det;
-    reach.centreY = (s.uX * (field.ringV - s.v0) - s.vX * (field.ringU - s.u0)) / det;
-    reach.slant = b / a;
-    reach.det2 = det * det;
-    reach.toPixels = 1 / a;
-    reach.outerQ = std::isfinite(outer) ? outer * outer * a : infinity;
-    reach.innerQ = inner * inner * a;
     return reach;
 }
 
 // Each row's columns where the stamp may be inside, and those where it is; false when none.
-bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, RasterRowSpan* spans) {
+// Rows whose coverage bits are all set under the stamp's box get none, unworked.
+bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, const uint64_t* coverage, ptrdiff_t words,
+              int32_t areaLeft, RasterRowSpan* spans) {
     const double left = reach.left, lastColumn = reach.right - 1.0;
+    const int32_t firstWord = (reach.left - areaLeft) >> 6, lastWord = (reach.right - 1 - areaLeft) >> 6;
     bool any = false;
     for (int32_t r = 0; r < rows; ++r) {
+        const uint64_t* rowCoverage = coverage + r * words;
+        int32_t word = firstWord;
+        while (word <= lastWord && rowCoverage[word] == ~uint64_t{0}) {
+            ++word;
+        }
+        if (word > lastWord) {
+            spans[r] = {0, 0, 0, 0};
+            continue;
+        }
         const double py = firstRow + r;
-        double low = std::max(reach.lowA[0] + reach.lowB[0] * py, reach.lowA[1] + reach.lowB[1] * py);
-        double high = std::min(reach.highA[0] + reach.highB[0] * py, reach.highA[1] + reach.highB[1] * py);
+        double low = -infinity, high = infinity;
+        if (reach.lines) {
+            low = std::max(reach.lowA[0] + reach.lowB[0] * py, reach.lowA[1] + reach.lowB[1] * py);
+            high = std::min(reach.highA[0] + reach.highB[0] * py, reach.highA[1] + reach.highB[1] * py);
+        }
         double insideLow = infinity, insideHigh = -infinity;
         if (reach.hasRing) {
             const double dy = py - reach.centreY, across = reach.det2 * dy * dy;
@@ -183,6 +206,21 @@ bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, RasterRow
         any |= span.first < span.end;
     }
     return any;
+}
+
+// 16 pixels a copy: plain C++ for a vector store.
+void whiten(uint32_t* pixels, int32_t count) {
+    static const uint32_t white[16] = {rasterBackground, rasterBackground, rasterBackground, rasterBackground,
+                                       rasterBackground, rasterBackground, rasterBackground, rasterBackground,
+                                       rasterBackground, rasterBackground, rasterBackground, rasterBackground,
+                                       rasterBackground, rasterBackground, rasterBackground, rasterBackground};
+    int32_t x = 0;
+    for (; x + 16 <= count; x += 16) {
+        std::memcpy(pixels + x, white, sizeof white);
+    }
+    for (; x < count; ++x) {
+        pixels[x] = rasterBackground;
+    }
 }
 
 void composeBand(void* context, int bandIndex) {
@@ -219,7 +257,7 @@ void composeBand(void* context, int bandIndex) {
         std::fill_n(band.coverage.begin(), (tileEnd - tileTop) * words, 0);
         // White first, while the rows are in the cache: cheaper than finding the pixels left.
         for (int32_t row = tileTop; row < tileEnd; ++row) {
-            std::fill_n(target.pixels + row * target.stride, target.width, rasterBackground);
+            whiten(target.pixels + row * target.stride, target.width);
         }
         for (size_t k = 0; k < band.reaches.size(); ++k) {
             const int32_t first = std::max(band.reachRows[2 * k], areaTop);
@@ -228,7 +266,8 @@ void composeBand(void* context, int bandIndex) {
                 continue;
             }
             const StampReach& reach = band.reaches[k];
-            if (!rowSpans(reach, first, end - first, band.spans.data())) {
+            if (!rowSpans(reach, first, end - first, band.coverage.data() + (first - areaTop) * words, words, areaLeft,
+                          band.spans.data())) {
                 continue;
             }
             const RasterStampRows job{c.field,
@@ -240,6 +279,7 @@ void composeBand(void* context, int bandIndex) {
                                       words,
                                       target.pixels + (first - target.y) * target.stride,
                                       target.stride,
+                                      target.width,
                                       areaLeft};
             band.tested += c.frameKernel(job);
         }

@@ -22,6 +22,7 @@ struct RasterStampRows {
     ptrdiff_t coverageWords;
     uint32_t* pixels;  // row r's pixels at pixels + r * stride
     ptrdiff_t stride;
+    int32_t width;     // pixels a row; nothing past them may be touched
     int32_t areaLeft;  // the area column of bit 0 and pixels[0]
 };
 
@@ -45,6 +46,21 @@ static inline uint64_t rasterBitRange(int lo, int hi) {
 static inline uint64_t rasterWordBits(int32_t first, int32_t end) {
     const int lo = first > 0 ? first : 0, hi = end < 64 ? end : 64;
     return lo < hi ? rasterBitRange(lo, hi) : 0;
+}
+
+// A row's span as words of bits: all set but below `first` in the first word and past
+// `end` in the last.
+struct RasterSpanWords {
+    int32_t first, last;
+    uint64_t head, tail;
+};
+
+static inline RasterSpanWords rasterSpanWords(int32_t first, int32_t end) {
+    return {first >> 6, (end - 1) >> 6, ~uint64_t{0} << (first & 63), ~uint64_t{0} >> (63 - ((end - 1) & 63))};
+}
+
+static inline uint64_t rasterSpanWord(const RasterSpanWords& span, int32_t word) {
+    return (word == span.first ? span.head : ~uint64_t{0}) & (word == span.last ? span.tail : ~uint64_t{0});
 }
 
 static inline int rasterBitCount(uint64_t bits) {

@@ -105,7 +105,7 @@ TEST_P(Compose, EveryKernelAndBandingMatchesTheReference) {
         }
     }
     for (RasterKernel kernel : {RasterKernel::Plain, RasterKernel::Sse2, RasterKernel::Avx2}) {
-        for (int threads : {1, 2, 3}) {
+        for (int threads : {1, 2, 3, 0}) {
             RasterCompositor* compositor = rasterCompositorStart(threads);
             if (rasterUseKernel(compositor, kernel)) {
                 std::vector<uint32_t> pixels(c.height * c.stride, 0xDEADBEEF);

@@ -85,14 +85,20 @@ double boxScreens(const std::vector<RasterStamp>& stamps, int width, int height)
 }  // namespace
 
 int main(int argc, char** argv) {
-    // An optional kernel name measures that one alone, e.g. under perf.
+    // An optional kernel name and size measure those alone, e.g. under perf.
     const char* only = argc > 1 ? argv[1] : nullptr;
+    const char* onlySize = argc > 2 ? argv[2] : nullptr;
     const RasterField field = flowerField();
     const int sizes[][2] = {{1920, 1080}, {3840, 2160}, {400, 300}};
     std::printf("%-6s %-7s %-10s %9s %9s %9s %15s %13s\n", "kernel", "threads", "size", "ms/frame", "fastest", "cpu ms",
                 "tested/screen", "boxes/screen");
     for (const auto& size : sizes) {
         const int width = size[0], height = size[1];
+        char name[16];
+        std::snprintf(name, sizeof name, "%dx%d", width, height);
+        if (onlySize && std::strcmp(onlySize, name) != 0) {
+            continue;
+        }
         const std::vector<RasterStamp> stamps = frameStamps(field, width, height, 20240401u);
         std::vector<uint32_t> pixels(size_t(width) * height);
         const RasterTarget target{pixels.data(), 0, 0, width, height, width};
@@ -119,8 +125,6 @@ int main(int argc, char** argv) {
                 }
                 std::sort(times.begin(), times.end());
                 std::sort(cpuTimes.begin(), cpuTimes.end());
-                char name[16];
-                std::snprintf(name, sizeof name, "%dx%d", width, height);
                 std::printf("%-6s %-7s %-10s %9.2f %9.2f %9.2f %15.2f %13.2f\n", rasterKernelName(kernel),
                             threads == 1 ? "1" : "all", name, times[times.size() / 2], times.front(),
                             cpuTimes[cpuTimes.size() / 2],
