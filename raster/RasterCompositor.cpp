@@ -61,6 +61,21 @@ struct RasterCompositor {
 namespace {
 
 constexpr double infinity = HUGE_VAL;
+// Beyond the float rounding of u and v (counted in texels), bounds are moved out by this
+// many pixels for the double arithmetic that finds them, far more than its rounding.
+constexpr double slack = 1.0 / 64;
+
+// Without a call; x lies within a pixel of int32_t's range, the results within it.
+int32_t ceilOf(double x) {
+    const int64_t t = static_cast<int64_t>(x);
+    return static_cast<int32_t>(t + (t < x));
+}
+
+// The end, excluded, of the integers up to x: floor(x) + 1.
+int32_t endAfter(double x) {
+    const int64_t t = static_cast<int64_t>(x);
+    return static_cast<int32_t>(t - (t > x) + 1);
+}
 
 // The interval of sample positions along one axis whose taps can reach a texel above 127.
 struct AxisReach {
@@ -122,9 +137,9 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
         reach.innerQ = inner * inner * a;
         if (std::isfinite(outer)) {
             // The outer ring alone bounds rows and columns.
-            const double rows = std::sqrt(reach.outerQ / reach.det2);
-            reach.rowFirst = static_cast<int32_t>(std::max<double>(std::floor(reach.centreY - rows) - 1, s.top));
-            reach.rowEnd = static_cast<int32_t>(std::min<double>(std::ceil(reach.centreY + rows) + 2, s.bottom));
+            const double rows = std::sqrt(reach.outerQ / reach.det2) + slack;
+            reach.rowFirst = ceilOf(std::min(std::max(reach.centreY - rows, double(s.top)), double(s.bottom)));
+            reach.rowEnd = endAfter(std::min(std::max(reach.centreY + rows, s.top - 1.0), s.bottom - 1.0));
             return reach;
         }
     }
@@ -186,23 +201,21 @@ bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, const uin
                 high = -infinity;
             } else if (outer < infinity) {
                 const double half = std::sqrt(outer) * reach.toPixels;
-                low = std::max(low, centre - half - 1);
-                high = std::min(high, centre + half + 1);
+                low = std::max(low, centre - half - slack);
+                high = std::min(high, centre + half + slack);
             }
             if (inner > 0) {
                 const double half = std::sqrt(inner) * reach.toPixels;
-                insideLow = centre - half + 1;
-                insideHigh = centre + half - 1;
+                insideLow = centre - half + slack;
+                insideHigh = centre + half - slack;
             }
         }
-        // Clamped first, so that the conversions see small numbers. Truncation never moves a
-        // bound outwards from the sure pixels: trunc(x) + 1 >= ceil(x), trunc(x) - 1 <= floor(x),
-        // nor inwards from those that may be inside: trunc(low) <= ceil(low), trunc(high) >= floor(high).
+        // Clamped first, so that the conversions see small numbers.
         RasterRowSpan& span = spans[r];
-        span.first = static_cast<int32_t>(std::min(std::max(low, left), lastColumn + 1.0));
-        span.end = static_cast<int32_t>(std::min(std::max(high, left - 1.0), lastColumn)) + 1;
-        span.insideFirst = static_cast<int32_t>(std::min(std::max(insideLow, left - 1.0), lastColumn + 1.0)) + 1;
-        span.insideEnd = static_cast<int32_t>(std::min(std::max(insideHigh, left), lastColumn + 1.0));
+        span.first = ceilOf(std::min(std::max(low, left), lastColumn + 1.0));
+        span.end = endAfter(std::min(std::max(high, left - 1.0), lastColumn));
+        span.insideFirst = ceilOf(std::min(std::max(insideLow, left), lastColumn + 1.0));
+        span.insideEnd = endAfter(std::min(std::max(insideHigh, left - 1.0), lastColumn));
         any |= span.first < span.end;
     }
     return any;
