@@ -7,7 +7,8 @@
 namespace {
 
 struct Avx2Sampler {
-    __m256 uX, vX, highest, pitch;
+    __m256 uX, vX, highest;
+    __m256i pairStep;  // 2 and 2 pitch as 16-bit halves
     const int* pairs;  // byte addressed by the gather
 };
 
@@ -19,15 +20,17 @@ inline int insideMask(const Avx2Sampler& s, __m256 rowU, __m256 rowV, int32_t px
     const __m256 v = _mm256_add_ps(rowV, _mm256_mul_ps(s.vX, column));
     const __m256 uc = _mm256_min_ps(_mm256_max_ps(u, _mm256_setzero_ps()), s.highest);
     const __m256 vc = _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), s.highest);
-    const __m256i i = _mm256_cvttps_epi32(uc);
-    const __m256i j = _mm256_cvttps_epi32(vc);
+    // In 256ths, exact (a power of two): the texel above the lowest 8 bits, the weight in them.
     const __m256 scale = _mm256_set1_ps(256.0f);
-    const __m256i fu = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(uc, _mm256_cvtepi32_ps(i)), scale));
-    const __m256 fv =
-        _mm256_cvtepi32_ps(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(vc, _mm256_cvtepi32_ps(j)), scale)));
-    // 2 (j * pitch + i) stays below 2^24, so float arithmetic gives it exactly.
-    const __m256 pair = _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(j), s.pitch), _mm256_cvtepi32_ps(i));
-    const __m256i taps = _mm256_i32gather_epi32(s.pairs, _mm256_cvttps_epi32(_mm256_add_ps(pair, pair)), 1);
+    const __m256i u256 = _mm256_cvttps_epi32(_mm256_mul_ps(uc, scale));
+    const __m256i v256 = _mm256_cvttps_epi32(_mm256_mul_ps(vc, scale));
+    const __m256i weightBits = _mm256_set1_epi32(255);
+    const __m256i fu = _mm256_and_si256(u256, weightBits);
+    const __m256 fv = _mm256_cvtepi32_ps(_mm256_and_si256(v256, weightBits));
+    // (i, j) as 16-bit halves meet (2, 2 pitch): pair (i, j)'s byte offset.
+    const __m256i ij = _mm256_or_si256(_mm256_srli_epi32(u256, 8),
+                                       _mm256_and_si256(_mm256_slli_epi32(v256, 8), _mm256_set1_epi32(-65536)));
+    const __m256i taps = _mm256_i32gather_epi32(s.pairs, _mm256_madd_epi16(ij, s.pairStep), 1);
     // Bytes t00, t01, t10, t11 a lane: (t00, t10) and (t01, t11) as 16-bit halves, to meet the
     // weights (256 - fu, fu).
     const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(256), fu), _mm256_slli_epi32(fu, 16));
@@ -68,7 +71,7 @@ int64_t rasterStampAvx2(const RasterStampRows& job) {
     const RasterField& field = *job.field;
     const Avx2Sampler sampler{_mm256_set1_ps(stamp.uX), _mm256_set1_ps(stamp.vX),
                               _mm256_set1_ps(static_cast<float>(field.size) + 0.99609375f),
-                              _mm256_set1_ps(static_cast<float>(field.pitch)),
+                              _mm256_set1_epi32(2 | (2 * field.pitch) << 16),
                               reinterpret_cast<const int*>(field.columnPairs.data())};
     const __m256i colour = _mm256_set1_epi32(static_cast<int>(stamp.colour));
     int64_t tested = 0;

@@ -11,7 +11,7 @@
 // padded texel (i, j) = field texel (i - 1, j - 1); a few bytes of slack at the end let a
 // vector load read past the last texel.
 struct RasterField {
-    int size;                     // of the outline field, texels along each side
+    int size;                     // of the outline field, texels along each side (at most 16381)
     int pitch;                    // size + 2
     std::vector<uint8_t> texels;  // pitch * pitch, then slack
     // Every padded texel above 127 lies in columns insideFirstI..insideLastI and rows

@@ -16,5 +16,6 @@ enum class RasterKernel { Plain, Sse2, Avx2 };
 bool rasterUseKernel(RasterCompositor* compositor, RasterKernel kernel);
 RasterKernel rasterBestKernel();
 const char* rasterKernelName(RasterKernel kernel);
-// Pixels whose sample the last rasterCompose computed (not passed over as already taken).
+// Pixels whose sample the last rasterCompose computed: not those passed over as already
+// taken, nor those the vector kernels took unsampled as surely inside.
 int64_t rasterPixelsTested(const RasterCompositor* compositor);

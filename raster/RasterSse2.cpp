@@ -10,8 +10,8 @@ namespace {
 
 struct Sse2Sampler {
     __m128 uX, vX, highest;
+    __m128i pairStep;  // 2 and 2 pitch as 16-bit halves
     const uint8_t* pairs;
-    int pitch;
 };
 
 inline int loadTaps(const uint8_t* at) {
@@ -27,16 +27,18 @@ inline int insideMask(const Sse2Sampler& s, __m128 rowU, __m128 rowV, int32_t px
     const __m128 v = _mm_add_ps(rowV, _mm_mul_ps(s.vX, column));
     const __m128 uc = _mm_min_ps(_mm_max_ps(u, _mm_setzero_ps()), s.highest);
     const __m128 vc = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), s.highest);
-    const __m128i i = _mm_cvttps_epi32(uc);
-    const __m128i j = _mm_cvttps_epi32(vc);
+    // In 256ths, exact (a power of two): the texel above the lowest 8 bits, the weight in them.
     const __m128 scale = _mm_set1_ps(256.0f);
-    const __m128i fu = _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(uc, _mm_cvtepi32_ps(i)), scale));
-    const __m128i fv = _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(vc, _mm_cvtepi32_ps(j)), scale));
-    // 2 (j * pitch + i) stays below 2^24, so float arithmetic gives it exactly.
-    const __m128 pair =
-        _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(j), _mm_set1_ps(static_cast<float>(s.pitch))), _mm_cvtepi32_ps(i));
+    const __m128i u256 = _mm_cvttps_epi32(_mm_mul_ps(uc, scale));
+    const __m128i v256 = _mm_cvttps_epi32(_mm_mul_ps(vc, scale));
+    const __m128i weightBits = _mm_set1_epi32(255);
+    const __m128i fu = _mm_and_si128(u256, weightBits);
+    const __m128i fv = _mm_and_si128(v256, weightBits);
+    // (i, j) as 16-bit halves meet (2, 2 pitch): pair (i, j)'s byte offset.
+    const __m128i ij =
+        _mm_or_si128(_mm_srli_epi32(u256, 8), _mm_and_si128(_mm_slli_epi32(v256, 8), _mm_set1_epi32(-65536)));
     alignas(16) int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_cvttps_epi32(_mm_add_ps(pair, pair)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_madd_epi16(ij, s.pairStep));
     // Bytes t00, t01, t10, t11 a lane: (t00, t10) and (t01, t11) as 16-bit halves, to meet the
     // weights (256 - fu, fu).
     const __m128i taps = _mm_setr_epi32(loadTaps(s.pairs + at[0]), loadTaps(s.pairs + at[1]), loadTaps(s.pairs + at[2]),
@@ -79,8 +81,8 @@ int64_t rasterStampSse2(const RasterStampRows& job) {
     const RasterStamp& stamp = *job.stamp;
     const RasterField& field = *job.field;
     const Sse2Sampler sampler{_mm_set1_ps(stamp.uX), _mm_set1_ps(stamp.vX),
-                              _mm_set1_ps(static_cast<float>(field.size) + 0.99609375f), field.columnPairs.data(),
-                              field.pitch};
+                              _mm_set1_ps(static_cast<float>(field.size) + 0.99609375f),
+                              _mm_set1_epi32(2 | (2 * field.pitch) << 16), field.columnPairs.data()};
     const __m128i colour = _mm_set1_epi32(static_cast<int>(stamp.colour));
     int64_t tested = 0;
     for (int32_t row = 0; row < job.rows; ++row) {
