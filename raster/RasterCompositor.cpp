@@ -18,20 +18,23 @@ constexpr int tileRows = 32;
 
 // Where a stamp's pixels can be inside: rows and columns within the image of the field's
 // outer ring, an ellipse, or where the field has no outer ring, rows from the inverse image of
-// the field's inside box and columns between lines px = a + b * py. Pixels within the image of
-// the inner ring are inside for sure. Every
-// bound is moved past the float rounding of u and v and a pixel more, so that nothing inside
-// is ever left out and nothing outside taken.
-struct StampReach {
-    const RasterStamp* stamp;
-    int32_t rowFirst, rowEnd;
+// the field's inside box and columns between lines. Pixels within the image of the inner
+// ring are inside for sure. Every bound is moved past the float rounding of u and v, so
+// that nothing inside is ever left out and nothing outside taken for sure.
+//
+// One cache line: the tiles' scans touch one a stamp.
+struct alignas(64) StampReach {
+    int32_t stamp;  // its index
     int32_t left, right;
-    bool lines;  // whether the lines bound the columns
+    int32_t lines;  // index into the band's lines, or -1: none
+    // On row py, at dy = py - centreY, the columns centreX - slant * dy +- sqrt(outer2 -
+    // across * dy^2) may be inside and those +- sqrt(inner2 - across * dy^2) are.
+    double centreX, centreY, slant, across, outer2, inner2;
+};
+
+// Columns between lines px = lowA + lowB * py and px = highA + highB * py, one pair an axis.
+struct ReachLines {
     double lowA[2], lowB[2], highA[2], highB[2];
-    // The ring's centre in pixels; at dy rows from it, the ring's half width in pixels is
-    // sqrt(q - det2 * dy^2) * toPixels about centreX - slant * dy. Unused when !hasRing.
-    bool hasRing;
-    double centreX, centreY, slant, det2, toPixels, outerQ, innerQ;
 };
 
 struct Band {
@@ -39,6 +42,8 @@ struct Band {
     std::vector<RasterRowSpan> spans;
     std::vector<StampReach> reaches;  // the stamps over this band, in order
     std::vector<int32_t> reachRows;   // their rows, first and end, apart: scanned for every tile
+    std::vector<ReachLines> lines;
+    std::vector<int32_t> tileStamps;  // indices of the reaches over the tile being composed
     int64_t tested = 0;
 };
 
@@ -86,31 +91,36 @@ AxisReach axisReach(int32_t firstInside, int32_t lastInside, int size) {
     return {firstInside <= 1 ? -infinity : firstInside - 1.0, lastInside >= size ? infinity : lastInside + 1.0};
 }
 
-// Columns where origin + step * px + rowStep * py lies in [low, high].
-void columnLines(AxisReach reach, double origin, double step, double rowStep, double margin, double& lowA, double& lowB,
-                 double& highA, double& highB) {
+// Columns where origin + step * px + rowStep * py lies in [low, high]: lines' axis k.
+void columnLines(AxisReach reach, double origin, double step, double rowStep, double margin, ReachLines& lines, int k) {
     double a0 = (reach.low - margin - origin) / step, a1 = (reach.high + margin - origin) / step;
-    const double b = -rowStep / step;
     if (step < 0) {
         std::swap(a0, a1);
     }
-    lowA = a0 - 1.0;
-    highA = a1 + 1.0;
-    lowB = highB = b;
+    lines.lowA[k] = a0 - 1.0;
+    lines.highA[k] = a1 + 1.0;
+    lines.lowB[k] = lines.highB[k] = -rowStep / step;
 }
 
-StampReach stampReach(const RasterField& field, const RasterStamp& s) {
-    StampReach reach{};
-    reach.stamp = &s;
-    reach.rowFirst = s.top;
-    reach.rowEnd = s.bottom;
+struct StampBounds {
+    StampReach reach;
+    int32_t rowFirst, rowEnd;
+    bool hasLines;
+    ReachLines lines;
+};
+
+StampBounds stampBounds(const RasterField& field, const RasterStamp& s) {
+    StampBounds bounds{};
+    StampReach& reach = bounds.reach;
     reach.left = s.left;
     reach.right = s.right;
-    reach.lowA[0] = reach.lowA[1] = -infinity;
-    reach.highA[0] = reach.highA[1] = infinity;
+    reach.lines = -1;
+    reach.outer2 = infinity;
+    bounds.rowFirst = s.top;
+    bounds.rowEnd = s.bottom;
     const double scale = std::max({std::fabs(s.uX), std::fabs(s.vX), std::fabs(s.uY), std::fabs(s.vY)});
     if (!(scale > 0) || !std::isfinite(scale)) {
-        return reach;
+        return bounds;
     }
     // A few units in the last place of the largest term in u's and v's sums.
     const double farX = std::max(std::abs(static_cast<double>(s.left)), std::abs(static_cast<double>(s.right)));
@@ -124,35 +134,34 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
     if (invertible) {
         // For M = (uX uY; vX vY) and a step d in pixels, |M d|^2 = a dx^2 + 2 b dx dy + e dy^2
         // with a e - b^2 = det^2: on row dy the ring's radius r is met at
-        // dx = -b/a dy +- sqrt(a r^2 - det^2 dy^2) / a.
+        // dx = -b/a dy +- sqrt(r^2 / a - det^2 / a^2 dy^2).
         const double a = double(s.uX) * s.uX + double(s.vX) * s.vX;
         const double b = double(s.uX) * s.uY + double(s.vX) * s.vY;
-        reach.hasRing = true;
         reach.centreX = (s.vY * (field.ringU - s.u0) - s.uY * (field.ringV - s.v0)) / det;
         reach.centreY = (s.uX * (field.ringV - s.v0) - s.vX * (field.ringU - s.u0)) / det;
         reach.slant = b / a;
-        reach.det2 = det * det;
-        reach.toPixels = 1 / a;
-        reach.outerQ = std::isfinite(outer) ? outer * outer * a : infinity;
-        reach.innerQ = inner * inner * a;
+        reach.across = det * det / (a * a);
+        reach.outer2 = std::isfinite(outer) ? outer * outer / a : infinity;
+        reach.inner2 = inner * inner / a;
         if (std::isfinite(outer)) {
             // The outer ring alone bounds rows and columns.
-            const double rows = std::sqrt(reach.outerQ / reach.det2) + slack;
-            reach.rowFirst = ceilOf(std::min(std::max(reach.centreY - rows, double(s.top)), double(s.bottom)));
-            reach.rowEnd = endAfter(std::min(std::max(reach.centreY + rows, s.top - 1.0), s.bottom - 1.0));
-            return reach;
+            const double rows = std::sqrt(reach.outer2 / reach.across) + slack;
+            bounds.rowFirst = ceilOf(std::min(std::max(reach.centreY - rows, double(s.top)), double(s.bottom)));
+            bounds.rowEnd = endAfter(std::min(std::max(reach.centreY + rows, s.top - 1.0), s.bottom - 1.0));
+            return bounds;
         }
     }
     // Without the ring, the box of inside texels: lines for the columns, and where the axis
     // barely changes along a row, the rows instead.
     const AxisReach u = axisReach(field.insideFirstI, field.insideLastI, field.size);
     const AxisReach v = axisReach(field.insideFirstJ, field.insideLastJ, field.size);
-    reach.lines = true;
+    bounds.hasLines = true;
+    bounds.lines = {{-infinity, -infinity}, {0, 0}, {infinity, infinity}, {0, 0}};
     if (std::fabs(s.uX) >= 1e-4 * scale) {
-        columnLines(u, s.u0, s.uX, s.uY, uMargin, reach.lowA[0], reach.lowB[0], reach.highA[0], reach.highB[0]);
+        columnLines(u, s.u0, s.uX, s.uY, uMargin, bounds.lines, 0);
     }
     if (std::fabs(s.vX) >= 1e-4 * scale) {
-        columnLines(v, s.v0, s.vX, s.vY, vMargin, reach.lowA[1], reach.lowB[1], reach.highA[1], reach.highB[1]);
+        columnLines(v, s.v0, s.vX, s.vY, vMargin, bounds.lines, 1);
     }
     if (invertible && std::isfinite(u.low) && std::isfinite(u.high) && std::isfinite(v.low) && std::isfinite(v.high)) {
         double top = infinity, bottom = -infinity;
@@ -163,16 +172,16 @@ StampReach stampReach(const RasterField& field, const RasterStamp& s) {
                 bottom = std::max(bottom, py);
             }
         }
-        reach.rowFirst = static_cast<int32_t>(std::max<double>(std::floor(top) - 1, s.top));
-        reach.rowEnd = static_cast<int32_t>(std::min<double>(std::ceil(bottom) + 2, s.bottom));
+        bounds.rowFirst = static_cast<int32_t>(std::max<double>(std::floor(top) - 1, s.top));
+        bounds.rowEnd = static_cast<int32_t>(std::min<double>(std::ceil(bottom) + 2, s.bottom));
     }
-    return reach;
+    return bounds;
 }
 
 // Each row's columns where the stamp may be inside, and those where it is; false when none.
 // Rows whose coverage bits are all set under the stamp's box get none, unworked.
-bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, const uint64_t* coverage, ptrdiff_t words,
-              int32_t areaLeft, RasterRowSpan* spans) {
+bool rowSpans(const StampReach& reach, const ReachLines* lines, int32_t firstRow, int32_t rows,
+              const uint64_t* coverage, ptrdiff_t words, int32_t areaLeft, RasterRowSpan* spans) {
     const double left = reach.left, lastColumn = reach.right - 1.0;
     const int32_t firstWord = (reach.left - areaLeft) >> 6, lastWord = (reach.right - 1 - areaLeft) >> 6;
     bool any = false;
@@ -188,27 +197,25 @@ bool rowSpans(const StampReach& reach, int32_t firstRow, int32_t rows, const uin
         }
         const double py = firstRow + r;
         double low = -infinity, high = infinity;
-        if (reach.lines) {
-            low = std::max(reach.lowA[0] + reach.lowB[0] * py, reach.lowA[1] + reach.lowB[1] * py);
-            high = std::min(reach.highA[0] + reach.highB[0] * py, reach.highA[1] + reach.highB[1] * py);
+        if (lines) {
+            low = std::max(lines->lowA[0] + lines->lowB[0] * py, lines->lowA[1] + lines->lowB[1] * py);
+            high = std::min(lines->highA[0] + lines->highB[0] * py, lines->highA[1] + lines->highB[1] * py);
         }
         double insideLow = infinity, insideHigh = -infinity;
-        if (reach.hasRing) {
-            const double dy = py - reach.centreY, across = reach.det2 * dy * dy;
-            const double centre = reach.centreX - reach.slant * dy;
-            const double outer = reach.outerQ - across, inner = reach.innerQ - across;
-            if (outer < 0) {
-                high = -infinity;
-            } else if (outer < infinity) {
-                const double half = std::sqrt(outer) * reach.toPixels;
-                low = std::max(low, centre - half - slack);
-                high = std::min(high, centre + half + slack);
-            }
-            if (inner > 0) {
-                const double half = std::sqrt(inner) * reach.toPixels;
-                insideLow = centre - half + slack;
-                insideHigh = centre + half - slack;
-            }
+        const double dy = py - reach.centreY, across = reach.across * dy * dy;
+        const double centre = reach.centreX - reach.slant * dy;
+        const double outer = reach.outer2 - across, inner = reach.inner2 - across;
+        if (outer < 0) {
+            high = -infinity;
+        } else if (outer < infinity) {
+            const double half = std::sqrt(outer);
+            low = std::max(low, centre - half - slack);
+            high = std::min(high, centre + half + slack);
+        }
+        if (inner > 0) {
+            const double half = std::sqrt(inner);
+            insideLow = centre - half + slack;
+            insideHigh = centre + half - slack;
         }
         // Clamped first, so that the conversions see small numbers.
         RasterRowSpan& span = spans[r];
@@ -247,22 +254,30 @@ void composeBand(void* context, int bandIndex) {
     band.tested = 0;
     band.reaches.clear();
     band.reachRows.clear();
+    band.lines.clear();
     for (int32_t k = 0; k < c.count; ++k) {
         const RasterStamp& stamp = c.stamps[k];
         if (stamp.bottom <= target.y + bandTop || stamp.top >= target.y + bandEnd || stamp.right <= areaLeft ||
             stamp.left >= areaRight) {
             continue;
         }
-        StampReach reach = stampReach(*c.field, stamp);
-        reach.rowFirst = std::max(reach.rowFirst, target.y + bandTop);
-        reach.rowEnd = std::min(reach.rowEnd, target.y + bandEnd);
+        StampBounds bounds = stampBounds(*c.field, stamp);
+        const int32_t rowFirst = std::max(bounds.rowFirst, target.y + bandTop);
+        const int32_t rowEnd = std::min(bounds.rowEnd, target.y + bandEnd);
+        if (rowFirst >= rowEnd) {
+            continue;
+        }
+        StampReach& reach = bounds.reach;
+        reach.stamp = k;
         reach.left = std::max(reach.left, areaLeft);
         reach.right = std::min(reach.right, areaRight);
-        if (reach.rowFirst < reach.rowEnd) {
-            band.reaches.push_back(reach);
-            band.reachRows.push_back(reach.rowFirst);
-            band.reachRows.push_back(reach.rowEnd);
+        if (bounds.hasLines) {
+            reach.lines = static_cast<int32_t>(band.lines.size());
+            band.lines.push_back(bounds.lines);
         }
+        band.reaches.push_back(reach);
+        band.reachRows.push_back(rowFirst);
+        band.reachRows.push_back(rowEnd);
     }
     for (int32_t tileTop = bandTop; tileTop < bandEnd; tileTop += tileRows) {
         const int32_t tileEnd = std::min(tileTop + tileRows, bandEnd);
@@ -272,19 +287,34 @@ void composeBand(void* context, int bandIndex) {
         for (int32_t row = tileTop; row < tileEnd; ++row) {
             whiten(target.pixels + row * target.stride, target.width);
         }
+        // The stamps over the tile first, so that each one's reach and stamp can be fetched
+        // while an earlier one is drawn: they are spread over more than the cache holds.
+        band.tileStamps.clear();
         for (size_t k = 0; k < band.reaches.size(); ++k) {
+            if (band.reachRows[2 * k] < areaEnd && band.reachRows[2 * k + 1] > areaTop) {
+                band.tileStamps.push_back(static_cast<int32_t>(k));
+            }
+        }
+        const size_t tileCount = band.tileStamps.size();
+        for (size_t t = 0; t < tileCount; ++t) {
+            // Reaches two ahead, and the stamp of the next, whose reach is here by now.
+            if (t + 2 < tileCount) {
+                __builtin_prefetch(&band.reaches[band.tileStamps[t + 2]]);
+            }
+            if (t + 1 < tileCount) {
+                __builtin_prefetch(&c.stamps[band.reaches[band.tileStamps[t + 1]].stamp]);
+            }
+            const int32_t k = band.tileStamps[t];
             const int32_t first = std::max(band.reachRows[2 * k], areaTop);
             const int32_t end = std::min(band.reachRows[2 * k + 1], areaEnd);
-            if (first >= end) {
-                continue;
-            }
             const StampReach& reach = band.reaches[k];
-            if (!rowSpans(reach, first, end - first, band.coverage.data() + (first - areaTop) * words, words, areaLeft,
-                          band.spans.data())) {
+            const ReachLines* lines = reach.lines >= 0 ? &band.lines[reach.lines] : nullptr;
+            if (!rowSpans(reach, lines, first, end - first, band.coverage.data() + (first - areaTop) * words, words,
+                          areaLeft, band.spans.data())) {
                 continue;
             }
             const RasterStampRows job{c.field,
-                                      reach.stamp,
+                                      &c.stamps[reach.stamp],
                                       first,
                                       end - first,
                                       band.spans.data(),
@@ -343,6 +373,8 @@ void rasterCompose(RasterCompositor* compositor, const RasterField& field, const
         if (band.reaches.capacity() < static_cast<size_t>(count)) {
             band.reaches.reserve(count);
             band.reachRows.reserve(2 * static_cast<size_t>(count));
+            band.lines.reserve(count);
+            band.tileStamps.reserve(count);
         }
     }
     rasterWorkersRun(c.workers, c.bandCount);
