@@ -338,13 +338,14 @@ RasterCompositor* rasterCompositorStart(int threads) {
     }
     threads = std::min(std::max(threads, 1), mostThreads);
     auto* compositor = new RasterCompositor;
-    compositor->threads = threads;
     compositor->kernel = rasterKernelFunction(rasterBestKernel());
     compositor->bands.resize(threads);
     for (Band& band : compositor->bands) {
         band.spans.resize(tileRows);
     }
-    compositor->workers = rasterWorkersStart(threads - 1, composeBand, compositor);
+    int workers = 0;
+    compositor->workers = rasterWorkersStart(threads - 1, composeBand, compositor, workers);
+    compositor->threads = workers + 1;
     return compositor;
 }
 

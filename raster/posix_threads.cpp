@@ -54,15 +54,21 @@ void* workerLoop(void* argument) {
 
 }  // namespace
 
-RasterWorkers* rasterWorkersStart(int count, RasterBandTask task, void* context) {
+RasterWorkers* rasterWorkersStart(int count, RasterBandTask task, void* context, int& started) {
     auto* all = new RasterWorkers;
     all->task = task;
     all->context = context;
-    all->workers.resize(count);
-    for (int k = 0; k < count; ++k) {
-        all->workers[k] = {all, k + 1, {}};
-        pthread_create(&all->workers[k].thread, nullptr, workerLoop, &all->workers[k]);
+    all->workers.resize(count);  // never moved again: each thread holds its entry
+    started = 0;
+    while (started < count) {
+        RasterWorker& worker = all->workers[started];
+        worker = {all, started + 1, {}};
+        if (pthread_create(&worker.thread, nullptr, workerLoop, &worker) != 0) {
+            break;
+        }
+        ++started;
     }
+    all->workers.resize(started);
     return all;
 }
 

@@ -53,15 +53,22 @@ DWORD WINAPI workerLoop(void* argument) {
 
 }  // namespace
 
-RasterWorkers* rasterWorkersStart(int count, RasterBandTask task, void* context) {
+RasterWorkers* rasterWorkersStart(int count, RasterBandTask task, void* context, int& started) {
     auto* all = new RasterWorkers;
     all->task = task;
     all->context = context;
-    all->workers.resize(count);
-    for (int k = 0; k < count; ++k) {
-        all->workers[k] = {all, k + 1, nullptr};
-        all->workers[k].thread = CreateThread(nullptr, 0, workerLoop, &all->workers[k], 0, nullptr);
+    all->workers.resize(count);  // never moved again: each thread holds its entry
+    started = 0;
+    while (started < count) {
+        RasterWorker& worker = all->workers[started];
+        worker = {all, started + 1, nullptr};
+        worker.thread = CreateThread(nullptr, 0, workerLoop, &worker, 0, nullptr);
+        if (!worker.thread) {
+            break;
+        }
+        ++started;
     }
+    all->workers.resize(started);
     return all;
 }
 
