@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // The outline's distance field with a border of zero texels around it, so that a sample
@@ -10,9 +11,22 @@
 // padded texel (i, j) = field texel (i - 1, j - 1); a few bytes of slack at the end let a
 // vector load read past the last texel.
 struct RasterField {
-    int size;                     // of the outline field, texels along each side
+    int size;                     // of the outline field, texels along each side (at most 16381)
     int pitch;                    // size + 2
     std::vector<uint8_t> texels;  // pitch * pitch, then slack
+    // Every padded texel above 127 lies in columns insideFirstI..insideLastI and rows
+    // insideFirstJ..insideLastJ (set by rasterFieldFrom; first > last: none). The defaults
+    // claim the whole field, which is always true, only slower.
+    int32_t insideFirstI = 0, insideLastI = INT32_MAX;
+    int32_t insideFirstJ = 0, insideLastJ = INT32_MAX;
+    // A ring about (ringU, ringV) in padded texels: every sample nearer than ringInner is
+    // inside, every one farther than ringOuter outside. Set by rasterFieldFrom; the defaults
+    // claim nothing.
+    double ringU = 0, ringV = 0, ringInner = 0, ringOuter = std::numeric_limits<double>::infinity();
+    // Padded texels (i, j) and (i, j + 1) as two neighbouring bytes, pitch pairs a row, so
+    // that one 4-byte load at pair (i, j) holds all four taps; then slack. Set by
+    // rasterFieldFrom; without it the compositor uses its plain kernel.
+    std::vector<uint8_t> columnPairs;
 };
 
 // From a field of size x size bytes, rows from the lowest v up.
@@ -40,3 +54,8 @@ struct RasterTarget {
 };
 
 constexpr uint32_t rasterBackground = 0x00FFFFFF;
+
+// The filtered sample at (u, v): bilinear taps of the clamped position, each weighted in
+// 256ths, so 0..255 * 65536. A pixel is inside when it exceeds rasterInsideAbove (127.5 of 255).
+uint32_t rasterFilteredValue(const RasterField& field, float u, float v);
+constexpr uint32_t rasterInsideAbove = 8355840;
