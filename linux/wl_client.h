@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "OutputLayout.h"
+#include "wl_layout.h"
 
 struct wl_buffer;
 struct wl_callback;
