@@ -29,11 +29,13 @@ start_pointer() {
     # Where it starts, away from the edges that would clamp its moves.
     swaymsg seat seat0 cursor set 100 100
 }
+pointer_done() { grep -c done "$run/pointer.log" || true; }
+pointer_done_above() { [ "$(pointer_done)" -gt "$1" ]; }
 pointer() {
-    local done_before
-    done_before=$(grep -c done "$run/pointer.log" || true)
+    local before
+    before=$(pointer_done)
     echo "$*" >&9
-    await $patience "the compositor did not take: $*" test "$(grep -c done "$run/pointer.log")" -gt "$done_before"
+    await $patience "the compositor did not take: $*" pointer_done_above "$before"
 }
 
 # A window below the saver that logs every key reaching it, focused.
@@ -51,6 +53,7 @@ hold_keyboard() {
     await $patience "the seat has no keyboard" grep -q 'capabilities: keyboard' "$run/wev.log"
 }
 key_presses() { grep -c 'state: 1 (pressed)' "$run/wev.log" || true; }
+key_reached_window() { [ "$(key_presses)" -gt 0 ]; }
 
 running() { kill -0 "$saver_pid" 2>/dev/null; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -138,7 +141,7 @@ saver_key)
     [ "$(key_presses)" -eq 0 ] || fail "the key that ended the saver reached the window below: $(grep pressed "$run/wev.log")"
     # The window takes keys once the saver is gone: the check above could see one.
     in_session wtype y
-    await $patience "the window below gets no key after the saver" test "$(key_presses)" -gt 0
+    await $patience "the window below gets no key after the saver" key_reached_window
     ;;
 idle_shows)
     # Shown after the idle time, ended by input, shown again the idle time after the last input.
@@ -150,9 +153,11 @@ idle_shows)
     [ $(($(now_ms) - started)) -ge 3000 ] || fail "shown before 3 s without input"
     echo "shown $(($(now_ms) - started)) ms after start"
     pointer click
-    # Moving on meanwhile, so that it cannot show again before the photograph.
-    hidden() { pointer move 1 0 && last_input=$(now_ms) && shows_no_flowers HEADLESS-1 hidden; }
+    # Moving on meanwhile, so that it cannot show again before the photograph. (await runs
+    # it in a subshell: the time of the last move goes through a file.)
+    hidden() { pointer move 1 0 && now_ms >"$run/last_input" && shows_no_flowers HEADLESS-1 hidden; }
     await $patience "a click did not hide it" hidden
+    last_input=$(cat "$run/last_input")
     running || fail "the daemon ended with the saver: $(tail -n 3 "$run/saver.log")"
     await $patience "not shown again after the idle time" shows_flowers HEADLESS-1 again
     [ $(($(now_ms) - last_input)) -ge 3000 ] || fail "shown again before 3 s without input"
@@ -213,7 +218,7 @@ saver_stall)
     [ "$code" -ne 0 ] || fail "a stalled saver ended with 0"
     grep -q 'has not come back to its input' "$run/saver.log" || fail "it says: $(cat "$run/saver.log")"
     in_session wtype y
-    await $patience "the window below gets no key after the stalled saver" test "$(key_presses)" -gt 0
+    await $patience "the window below gets no key after the stalled saver" key_reached_window
     ;;
 *) fail "unknown case $case_name" ;;
 esac
