@@ -190,8 +190,8 @@ idle_not_activity)
     pointer click
     await $patience "swayidle saw no input after the saver" grep -q resumed "$run/swayidle.log"
     ;;
-idle_no_protocol)
-    # weston offers neither idle notification (nor the layer shell).
+without_protocols)
+    # weston offers neither idle notification, nor the layer shell.
     printf '[core]\nshell=fullscreen-shell.so\n[input-method]\npath=\n' >"$run/weston.ini"
     exec_in_session weston --backend=headless-backend.so --socket=weston-petalrain --config="$run/weston.ini" \
         --idle-time=0 >"$run/weston.log" 2>&1 &
@@ -205,6 +205,10 @@ idle_no_protocol)
     [ "$code" -eq 1 ] || fail "without an idle notification it exits with $code"
     [ "$(wc -l <"$run/saver.log")" -eq 1 ] && grep -q 'idle notification' "$run/saver.log" ||
         fail "without an idle notification it says: $(cat "$run/saver.log")"
+    in_session "$run/petalrain" --saver 2>"$run/saver.log" && code=0 || code=$?
+    [ "$code" -eq 1 ] || fail "without the layer shell --saver exits with $code"
+    [ "$(wc -l <"$run/saver.log")" -eq 1 ] && grep -q 'layer shell.*--saver' "$run/saver.log" ||
+        fail "without the layer shell --saver says: $(cat "$run/saver.log")"
     ;;
 saver_stall)
     # A frame that never ends: the process ends by itself and the window below gets keys.

@@ -3,7 +3,7 @@
 # the software renderer, started here, photographed with grim, compared with the headless
 # renderer.
 # usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR
-#   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending bad_input
+#   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending white_without_opengl bad_input
 set -euo pipefail
 case_name=$1
 work=$4
@@ -124,6 +124,25 @@ ending)
     swaymsg exit 2>/dev/null || true  # sway leaves before it answers
     await_exit
     [ "$code" -eq 0 ] || fail "ended with $code when the compositor went away: $(tail -n 3 "$run/saver.log")"
+    ;;
+white_without_opengl)
+    # No EGL vendor for libglvnd: white, from one pixel that the viewport stretches over the
+    # output's 160 x 90 logical pixels (320 x 180 at scale 2).
+    start_sway 320x180 2
+    exec_in_session env __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent WAYLAND_DEBUG=1 "$run/petalrain" --wayland \
+        2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    all_white() {
+        photograph HEADLESS-1 white && [ "$(share "$run/white.png" 'r > 0.98 && g > 0.98 && b > 0.98')" = 1 ]
+    }
+    await $patience "the output is not white" all_white
+    grep -q 'no OpenGL on Wayland' "$run/saver.log" || fail "it does not say why it is white"
+    grep -Eq -- '-> wl_shm_pool@[0-9]+\.create_buffer\(new id wl_buffer@[0-9]+, 0, 1, 1, 4, ' "$run/saver.log" ||
+        fail "the white buffer is not one pixel: $(grep create_buffer "$run/saver.log")"
+    grep -Eq -- '-> wp_viewport@[0-9]+\.set_destination\(160, 90\)' "$run/saver.log" ||
+        fail "the white pixel is not stretched over the output"
+    kill -0 "$saver_pid" || fail "it ended"
     ;;
 bad_input)
     start_sway 320x180
