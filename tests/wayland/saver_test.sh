@@ -211,10 +211,20 @@ without_protocols)
         fail "without the layer shell --saver says: $(cat "$run/saver.log")"
     ;;
 saver_stall)
-    # A frame that never ends: the process ends by itself and the window below gets keys.
     start_sway 320x180
     start_wev
     hold_keyboard
+    # Under GALLIUM_NOOP=1 no frame reaches sway, so none is asked for again: a loop with
+    # nothing to draw (as with its outputs off) waits on its input, which is no stall.
+    exec_in_session env GALLIUM_NOOP=1 "$run/petalrain" --saver "${scene[@]}" 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    sleep 4
+    running || fail "a saver with nothing to draw ended: $(cat "$run/saver.log")"
+    kill -TERM "$saver_pid"
+    await_exit
+    ends_with_0 SIGTERM
+    # A frame that never ends: the process ends by itself and the window below gets keys.
     exec_in_session env PETALRAIN_TEST_STALL_FRAME=3 "$run/petalrain" --saver "${scene[@]}" 2>"$run/saver.log" &
     saver_pid=$!
     pids+=("$saver_pid")
