@@ -67,8 +67,8 @@ void axisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void axisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 void axisValue120(void*, wl_pointer*, uint32_t, int32_t) {}
 
-const wl_pointer_listener pointerListener = {pointerEnter, pointerLeave, motion,       button,      axis,
-                                             pointerFrame, axisSource,   axisStop,     axisDiscrete, axisValue120};
+const wl_pointer_listener pointerListener = {pointerEnter, pointerLeave, motion,   button,       axis,
+                                             pointerFrame, axisSource,   axisStop, axisDiscrete, axisValue120};
 
 void touchDown(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
     WlClient& client = clientOf(data);
@@ -130,7 +130,8 @@ const wl_seat_listener seatListener = {capabilities, seatName};
 
 void listenToSeat(WlClient& client, uint32_t name, uint32_t offered) {
     client.seatVersion = std::min(offered, seatVersion);
-    client.seat = static_cast<wl_seat*>(wl_registry_bind(client.registry, name, &wl_seat_interface, client.seatVersion));
+    client.seat =
+        static_cast<wl_seat*>(wl_registry_bind(client.registry, name, &wl_seat_interface, client.seatVersion));
     wl_seat_add_listener(client.seat, &seatListener, &client);
 }
 

@@ -174,7 +174,8 @@ void askForFrame(WlOutput& output) {
 void frameNotShown(WlClient& client, WlOutput& output) {
     static bool said = false;
     if (!said)
-        std::fprintf(stderr, "petalrain: a frame could not be shown on output %s (EGL error 0x%x); its surface is made anew\n",
+        std::fprintf(stderr,
+                     "petalrain: a frame could not be shown on output %s (EGL error 0x%x); its surface is made anew\n",
                      output.name.c_str(), static_cast<unsigned>(eglGetError()));
     said = true;
     if (output.frame)
