@@ -175,6 +175,9 @@ idle_inhibited)
     assert_no_flowers HEADLESS-1 inhibited "shown while an idle inhibitor is held"
     swaymsg '[app_id="wev"] inhibit_idle none'
     await $patience "not shown once the inhibitor went" shows_flowers HEADLESS-1 released
+    swaymsg exit 2>/dev/null || true  # sway leaves before it answers
+    await_exit
+    ends_with_0 "the compositor's end while it showed"
     ;;
 idle_not_activity)
     # swayidle beside it stays idle while the saver shows: showing it is no input.
@@ -189,6 +192,9 @@ idle_not_activity)
     ! grep -q resumed "$run/swayidle.log" || fail "showing the saver counted as input for swayidle"
     pointer click
     await $patience "swayidle saw no input after the saver" grep -q resumed "$run/swayidle.log"
+    swaymsg exit 2>/dev/null || true
+    await_exit
+    ends_with_0 "the compositor's end while it waited"
     ;;
 without_protocols)
     # weston offers neither idle notification, nor the layer shell.
