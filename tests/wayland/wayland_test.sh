@@ -2,8 +2,9 @@
 # The Linux saver's Wayland mode on a real compositor: sway on its headless back end with
 # the software renderer, started here, photographed with grim, compared with the headless
 # renderer.
-# usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR
-#   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending white_without_opengl bad_input
+# usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR [FAILING_SWAPS_LIBRARY]
+#   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending white_without_opengl
+#   bad_input; failed_swap, with the library
 set -euo pipefail
 case_name=$1
 work=$4
@@ -13,7 +14,7 @@ rm -f "$work"/*
 tools=()
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
-wayland_session "$work" "$2" "$3"
+wayland_session "$work" "$2" "$3" ${5:+"$5"}
 
 seed=20261209
 scene=(--seed "$seed" --count 2000 --size 150)
@@ -45,6 +46,10 @@ joined_matches() {  # two outputs: their photographs side by side show expected.
     photograph "$1" left && photograph "$2" right &&
         convert "$run/left.png" "$run/right.png" +append "$run/joined.png" &&
         matches_expected "$run/joined.png"
+}
+
+all_white() {  # the first output's photograph is white throughout
+    photograph HEADLESS-1 white && [ "$(share "$run/white.png" 'r > 0.98 && g > 0.98 && b > 0.98')" = 1 ]
 }
 
 case $case_name in
@@ -133,9 +138,6 @@ white_without_opengl)
         2>"$run/saver.log" &
     saver_pid=$!
     pids+=("$saver_pid")
-    all_white() {
-        photograph HEADLESS-1 white && [ "$(share "$run/white.png" 'r > 0.98 && g > 0.98 && b > 0.98')" = 1 ]
-    }
     await $patience "the output is not white" all_white
     grep -q 'no OpenGL on Wayland' "$run/saver.log" || fail "it does not say why it is white"
     grep -Eq -- '-> wl_shm_pool@[0-9]+\.create_buffer\(new id wl_buffer@[0-9]+, 0, 1, 1, 4, ' "$run/saver.log" ||
@@ -143,6 +145,27 @@ white_without_opengl)
     grep -Eq -- '-> wp_viewport@[0-9]+\.set_destination\(160, 90\)' "$run/saver.log" ||
         fail "the white pixel is not stretched over the output"
     kill -0 "$saver_pid" || fail "it ended"
+    ;;
+failed_swap)
+    # One failed swap: the output goes on (the run reaches its last frame). Two in a row: it
+    # shows white. Either way the reason is said once.
+    start_sway 320x180
+    library=$run/${5##*/}
+    with_failing_swaps() {  # SWAPS options...
+        local swaps=$1
+        shift
+        exec_in_session env LD_PRELOAD="$library" PETALRAIN_TEST_FAILING_SWAPS="$swaps" "$run/petalrain" \
+            --wayland "$@" 2>"$run/saver.log" &
+        saver_pid=$!
+        pids+=("$saver_pid")
+    }
+    with_failing_swaps 3 "${scene[@]}" --frames 30
+    await_exit
+    [ "$code" -eq 0 ] || fail "after a failed swap it ended with $code: $(cat "$run/saver.log")"
+    [ "$(grep -c 'could not be shown' "$run/saver.log")" -eq 1 ] || fail "it says: $(cat "$run/saver.log")"
+    with_failing_swaps 3,4 "${scene[@]}"
+    await $patience "the output is not white after two failed swaps" all_white
+    [ "$(grep -c 'could not be shown' "$run/saver.log")" -eq 1 ] || fail "it says: $(cat "$run/saver.log")"
     ;;
 bad_input)
     start_sway 320x180
