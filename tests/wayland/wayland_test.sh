@@ -2,9 +2,9 @@
 # The Linux saver's Wayland mode on a real compositor: sway on its headless back end with
 # the software renderer, started here, photographed with grim, compared with the headless
 # renderer.
-# usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR [FAILING_SWAPS_LIBRARY]
+# usage: wayland_test.sh CASE PETALRAIN PETALRAIN-RENDER WORK_DIR [EGL_FAULTS_LIBRARY]
 #   CASE: one_output two_outputs scale_2 hot_plug plugin_contract ending white_without_opengl
-#   bad_input; failed_swap, with the library
+#   bad_input; failed_swap alpha_configs, with the library
 set -euo pipefail
 case_name=$1
 work=$4
@@ -14,6 +14,7 @@ rm -f "$work"/*
 tools=()
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
+egl_faults=${5:-}
 wayland_session "$work" "$2" "$3" ${5:+"$5"}
 
 seed=20261209
@@ -46,6 +47,13 @@ joined_matches() {  # two outputs: their photographs side by side show expected.
     photograph "$1" left && photograph "$2" right &&
         convert "$run/left.png" "$run/right.png" +append "$run/joined.png" &&
         matches_expected "$run/joined.png"
+}
+
+with_egl_faults() {  # VARIABLE=VALUE, then --wayland's options; EGL from the faults library, the protocol logged
+    exec_in_session env LD_PRELOAD="$run/${egl_faults##*/}" WAYLAND_DEBUG=1 "$1" "$run/petalrain" --wayland "${@:2}" \
+        2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
 }
 
 all_white() {  # the first output's photograph is white throughout
@@ -150,14 +158,10 @@ failed_swap)
     # One failed swap: the output goes on (the run reaches its last frame). Two in a row: it
     # shows white. Either way the reason is said once.
     start_sway 320x180
-    library=$run/${5##*/}
     with_failing_swaps() {  # SWAPS options...
         local swaps=$1
         shift
-        exec_in_session env LD_PRELOAD="$library" PETALRAIN_TEST_FAILING_SWAPS="$swaps" "$run/petalrain" \
-            --wayland "$@" 2>"$run/saver.log" &
-        saver_pid=$!
-        pids+=("$saver_pid")
+        with_egl_faults PETALRAIN_TEST_FAILING_SWAPS="$swaps" "$@"
     }
     with_failing_swaps 3 "${scene[@]}" --frames 30
     await_exit
@@ -166,6 +170,19 @@ failed_swap)
     with_failing_swaps 3,4 "${scene[@]}"
     await $patience "the output is not white after two failed swaps" all_white
     [ "$(grep -c 'could not be shown' "$run/saver.log")" -eq 1 ] || fail "it says: $(cat "$run/saver.log")"
+    ;;
+alpha_configs)
+    # Configurations with alpha alone: the scene clears with alpha 0, so such a surface would
+    # show what lies below (sway's blending hides it over white: the buffers tell). Presented
+    # opaque where EGL can (EGL_EXT_present_opaque), else white, said once; never see-through.
+    start_sway 320x180
+    expected_frame 320 180
+    with_egl_faults PETALRAIN_TEST_ALPHA_CONFIGS=1 "${scene[@]}" --frames $frames --hold
+    refused() { grep -q 'no opaque OpenGL window configuration' "$run/saver.log"; }
+    await $patience "neither the headless frame nor the reason for white" eval 'refused || photo_matches HEADLESS-1'
+    ! refused || await $patience "the output is not white without an opaque configuration" all_white
+    formats=$(grep -Eo -- '-> wl_shm_pool@[0-9]+\.create_buffer\(.*\)' "$run/saver.log" | grep -Eo '[0-9]+\)$' | sort -u)
+    [ "$formats" = "1)" ] || fail "buffers in formats other than XRGB8888 (1): $formats"
     ;;
 bad_input)
     start_sway 320x180
