@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int64_t secondNs = 1000000000;
+constexpr int64_t watchedWaitNs = secondNs / 2;  // well within the input watchdog's 2 s
 
 struct Woken {
     bool readable;  // the connection
@@ -45,7 +46,8 @@ void runFrameLoop(const FrameSurfaces& surfaces, const HostOptions& options, int
             break;
         const FrameWants wants = surfaces.wants(surfaces.system, step);
         const bool ready = finished ? wants.behind : wants.canDraw;
-        const int64_t wait = !ready ? -1 : finished ? 0 : frameClockWait(clock, frameClockNow());
+        const int64_t idleWait = inputWatchdogArmed() ? watchedWaitNs : -1;
+        const int64_t wait = !ready ? idleWait : finished ? 0 : frameClockWait(clock, frameClockNow());
         const Woken woken = waitForWork(surfaces, signalFile, wait);
         surfaces.wake(surfaces.system, woken.readable);
         inputWatchdogBeat();

@@ -51,6 +51,10 @@ void inputWatchdogBeat() {
     lastBeatNs = frameClockNow();
 }
 
+bool inputWatchdogArmed() {
+    return showing.load();
+}
+
 void stallIfAsked(long frame) {
     static const char* const asked = std::getenv("PETALRAIN_TEST_STALL_FRAME");
     if (asked && std::atol(asked) == frame)

@@ -12,6 +12,10 @@ void inputWatchdogShowing(bool showing);
 // The loop is alive: called each time it comes back to its connection.
 void inputWatchdogBeat();
 
+// While armed, a loop with nothing to draw (outputs off, no frame asked for) still comes
+// back well within the 2 s: waiting on the input is no stall.
+bool inputWatchdogArmed();
+
 // For tests of the above: PETALRAIN_TEST_STALL_FRAME=N in the environment makes frame N
 // never end. Called by the frame loop after each frame it draws.
 void stallIfAsked(long frame);

@@ -4,6 +4,7 @@
 #include <EGL/eglext.h>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <wayland-egl.h>
 
 #include "GlProc.h"
@@ -20,9 +21,11 @@ EGLDisplay waylandDisplay(wl_display* display) {
     return eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(display));
 }
 
-// Opaque pixels with a depth buffer: without alpha the compositor need not blend the
-// background, and without depth far flowers would cover near ones.
-bool chooseConfig(EGLDisplay display, EGLConfig& chosen) {
+// Opaque pixels with a depth buffer: the scene clears with alpha 0, so a configuration with
+// alpha would show through to whatever lies below, unless the surface is presented opaque.
+// Without depth far flowers would cover near ones. EGL lists deeper colour first: 10 bits a
+// channel would round the tints otherwise than the other hosts do, so 8-bit colour first.
+bool chooseConfig(EGLDisplay display, bool presentOpaque, EGLConfig& chosen) {
     for (EGLint depthBits : {24, 16}) {
         const EGLint wanted[][2] = {{EGL_SURFACE_TYPE, EGL_WINDOW_BIT},
                                     {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT},
@@ -31,26 +34,30 @@ bool chooseConfig(EGLDisplay display, EGLConfig& chosen) {
                                     {EGL_BLUE_SIZE, 8},
                                     {EGL_DEPTH_SIZE, depthBits},
                                     {EGL_NONE, EGL_NONE}};
-        EGLConfig configs[64];
         EGLint count = 0;
-        if (!eglChooseConfig(display, wanted[0], configs, 64, &count) || count == 0)
+        if (!eglChooseConfig(display, wanted[0], nullptr, 0, &count) || count == 0)
             continue;
-        // EGL lists deeper colour first: 10 bits a channel would round the tints otherwise
-        // than the other hosts do. Opaque 8-bit colour, then 8-bit with alpha.
-        int best = -1;
+        std::vector<EGLConfig> configs(static_cast<size_t>(count));
+        if (!eglChooseConfig(display, wanted[0], configs.data(), count, &count))
+            continue;
+        int best = 0;
         for (EGLint i = 0; i < count; ++i) {
             EGLint red = 0, green = 0, blue = 0, alpha = 0;
             eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
             eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &green);
             eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &blue);
             eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
-            const int rank = red == 8 && green == 8 && blue == 8 ? (alpha == 0 ? 2 : 1) : 0;
+            if (alpha > 0 && !presentOpaque)
+                continue;
+            const bool eightBits = red == 8 && green == 8 && blue == 8;
+            const int rank = 1 + (eightBits ? 2 : 0) + (alpha == 0 ? 1 : 0);
             if (rank > best) {
                 best = rank;
                 chosen = configs[i];
             }
         }
-        return true;
+        if (best > 0)
+            return true;
     }
     return false;
 }
@@ -69,8 +76,10 @@ bool startEgl(WlClient& client, std::string& why) {
         why = "EGL offers no desktop OpenGL";
         return false;
     }
-    if (!chooseConfig(client.eglDisplay, client.eglConfig)) {
-        why = "EGL offers no OpenGL window configuration with 8-bit colour and a depth buffer";
+    const bool presentOpaque =
+        extensionListed(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_EXT_present_opaque");
+    if (!chooseConfig(client.eglDisplay, presentOpaque, client.eglConfig)) {
+        why = "EGL offers no opaque OpenGL window configuration with 8-bit colour and a depth buffer";
         return false;
     }
     client.eglContext = eglCreateContext(client.eglDisplay, client.eglConfig, EGL_NO_CONTEXT, nullptr);
@@ -90,9 +99,15 @@ void giveUpEgl(WlClient& client, const std::string& why) {
 
 bool makeEglSurface(WlClient& client, WlOutput& output, std::string& why) {
     output.eglWindow = wl_egl_window_create(output.surface, output.bufferWidth, output.bufferHeight);
-    if (output.eglWindow)
+    if (output.eglWindow) {
+        // Where the configuration has alpha, the compositor is told to ignore it.
+        EGLint alpha = 0;
+        eglGetConfigAttrib(client.eglDisplay, client.eglConfig, EGL_ALPHA_SIZE, &alpha);
+        const EGLint opaque[] = {EGL_PRESENT_OPAQUE_EXT, EGL_TRUE, EGL_NONE};
         output.eglSurface = eglCreateWindowSurface(client.eglDisplay, client.eglConfig,
-                                                   reinterpret_cast<EGLNativeWindowType>(output.eglWindow), nullptr);
+                                                   reinterpret_cast<EGLNativeWindowType>(output.eglWindow),
+                                                   alpha > 0 ? opaque : nullptr);
+    }
     if (output.eglSurface == EGL_NO_SURFACE || !makeCurrent(client, &output)) {
         why = "EGL made no window surface for output " + output.name;
         dropEglSurface(client, output);

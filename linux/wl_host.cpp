@@ -5,21 +5,30 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <poll.h>
 #include <wayland-client.h>
 
 #include "FlowerScene.h"
 #include "FrameLoop.h"
 #include "HostScene.h"
 #include "GlProc.h"
+#include "InputWatchdog.h"
+#include "session_bus.h"
 #include "wl_client.h"
 
 namespace {
 
-constexpr int mostOutputs = 32;  // more than a desk has: the layout takes no allocation while running
+enum class Phase {
+    Background,  // until stopped
+    Showing,     // the saver, until input ends it
+    Waiting,     // --idle: no surface, until the seat has been idle long enough
+};
 
 struct WlRun {
     WlClient client;
     const HostOptions* options;
+    Phase phase;
+    SessionBus* bus;  // --idle: the inhibitions that programs hold
 };
 
 bool drawable(const WlOutput& output) {
@@ -30,18 +39,18 @@ bool drawable(const WlOutput& output) {
 // configures and scales, follows the layout, and starts the scene on the first surface.
 void reconcile(WlRun& run) {
     WlClient& client = run.client;
-    OutputPlace places[mostOutputs]{};
-    int placed = 0;
+    client.places.clear();
     for (auto& output : client.outputs) {
         if (output->closed)
             dropLayerSurface(client, *output);
-        else if (!output->surface && output->described && outputWanted(client, *output))
+        else if (!output->surface && output->described && client.showing && outputWanted(client, *output))
             makeLayerSurface(client, *output);
         fitLayerSurface(client, *output);
-        if (output->width > 0 && placed < mostOutputs)
-            places[placed++] = placeOf(*output);
+        if (output->width > 0)
+            client.places.push_back(placeOf(*output));
     }
-    const SceneArea area = sceneAreaOf(places, placed);
+    const int placed = static_cast<int>(client.places.size());
+    const SceneArea area = sceneAreaOf(client.places.data(), placed);
     if (placed > 0 &&
         (area.originX != client.area.originX || area.originY != client.area.originY ||
          area.scale != client.area.scale || area.width != client.area.width || area.height != client.area.height)) {
@@ -62,15 +71,31 @@ void reconcile(WlRun& run) {
     client.sceneHeight = client.area.height;
 }
 
+bool phaseOver(const WlRun& run) {
+    switch (run.phase) {
+        case Phase::Showing:
+            return run.client.woken;
+        case Phase::Waiting:
+            return saverDue(run.client.idle, sessionBusInhibited(run.bus));
+        case Phase::Background:
+            break;
+    }
+    return false;
+}
+
 bool settle(void* system) {
     WlRun& run = *static_cast<WlRun*>(system);
     wl_display* display = run.client.display;
     do {
         if (run.client.broken || wl_display_dispatch_pending(display) < 0)
             return false;
+        if (run.bus)
+            sessionBusProcess(run.bus);
+        if (phaseOver(run))
+            return false;
         reconcile(run);
     } while (wl_display_prepare_read(display) != 0);
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+    if (!flushDisplay(display)) {
         wl_display_cancel_read(display);
         return false;
     }
@@ -116,7 +141,11 @@ void draw(void* system, long step, const FpsMeter* overlay) {
         if (overlay)
             fpsOverlayDraw(*overlay, output->bufferWidth, output->bufferHeight);
         askForFrame(*output);
-        eglSwapBuffers(client.eglDisplay, output->eglSurface);
+        if (!eglSwapBuffers(client.eglDisplay, output->eglSurface)) {
+            frameNotShown(client, *output);
+            continue;
+        }
+        output->failedSwaps = 0;
         output->drawnStep = step;
     }
 }
@@ -129,13 +158,20 @@ std::string outputNames(const WlClient& client) {
 }
 
 // Connected and the outputs described: 0 to go on, else the exit code, with its message said.
-int checkCompositor(WlClient& client) {
+int checkCompositor(WlClient& client, const char* mode) {
     if (wl_display_roundtrip(client.display) < 0)
         return 1;
+    if (client.idleMs > 0 && (offeredIdleProtocol(client) == IdleProtocol::None || !client.seat)) {
+        std::fprintf(stderr,
+                     "petalrain: the compositor offers no idle notification (ext_idle_notifier_v1 or "
+                     "org_kde_kwin_idle) for a seat, which --idle waits for\n");
+        return 1;
+    }
     if (!client.compositor || !client.layerShell) {
         std::fprintf(stderr,
-                     "petalrain: the compositor offers no wlr layer shell (zwlr_layer_shell_v1), which --wayland "
-                     "draws on; GNOME has none\n");
+                     "petalrain: the compositor offers no wlr layer shell (zwlr_layer_shell_v1), which %s "
+                     "draws on; GNOME has none\n",
+                     mode);
         return 1;
     }
     describeOutputs(client);
@@ -163,17 +199,88 @@ int endOfConnection(wl_display* display) {
     return 1;
 }
 
+void releaseScene(WlClient& client) {
+    if (!client.sceneStarted)
+        return;
+    // The scene goes while its context is current, so the model's buffers go with it.
+    const auto any = std::find_if(client.outputs.begin(), client.outputs.end(),
+                                  [](const auto& output) { return output->eglSurface != EGL_NO_SURFACE; });
+    if (!makeCurrent(client, nullptr) && any != client.outputs.end())
+        makeCurrent(client, any->get());
+    sceneRelease();
+    client.sceneStarted = false;
+}
+
 void tearDown(WlClient& client) {
-    if (client.sceneStarted) {
-        // The scene goes while its context is current, so the model's buffers go with it.
-        const auto any = std::find_if(client.outputs.begin(), client.outputs.end(),
-                                      [](const auto& output) { return output->eglSurface != EGL_NO_SURFACE; });
-        if (!makeCurrent(client, nullptr) && any != client.outputs.end())
-            makeCurrent(client, any->get());
-        sceneRelease();
-    }
+    releaseScene(client);
     dropGlobals(client);
     stopEgl(client);
+}
+
+bool stopAsked(int signalFile) {
+    pollfd stop{signalFile, POLLIN, 0};
+    return poll(&stop, 1, 0) > 0;
+}
+
+bool ended(const WlRun& run, int signalFile) {
+    return run.client.broken || wl_display_get_error(run.client.display) != 0 || stopAsked(signalFile);
+}
+
+FrameSurfaces surfacesOf(WlRun& run) {
+    FrameSurfaces surfaces{&run, wl_display_get_fd(run.client.display), {}, 0, settle, wake, wants, draw};
+    if (run.bus)
+        surfaces.moreFileCount = sessionBusFiles(run.bus, surfaces.moreFiles);
+    return surfaces;
+}
+
+// The surfaces and their first configures before the first frame, so that the scene starts
+// at the size of the whole layout.
+void show(WlRun& run, Phase phase) {
+    run.phase = phase;
+    run.client.showing = true;
+    reconcile(run);
+    wl_display_roundtrip(run.client.display);
+}
+
+void showSaver(WlRun& run, int signalFile) {
+    rearmWakeRule(run.client);
+    inputWatchdogShowing(true);
+    show(run, Phase::Showing);
+    runFrameLoop(surfacesOf(run), *run.options, signalFile);
+    inputWatchdogShowing(false);
+}
+
+// Between showings nothing is held but the connection, the context and the notification.
+void hideSaver(WlRun& run) {
+    WlClient& client = run.client;
+    releaseScene(client);
+    for (auto& output : client.outputs) {
+        dropLayerSurface(client, *output);
+        output->closed = false;
+    }
+    client.showing = false;
+    watchIdle(client);
+}
+
+void waitForIdleTimes(WlRun& run, int signalFile) {
+    run.bus = sessionBusOpen({true, false});
+    watchIdle(run.client);
+    for (;;) {
+        run.phase = Phase::Waiting;
+        runFrameLoop(surfacesOf(run), *run.options, signalFile);
+        if (ended(run, signalFile))
+            break;
+        showSaver(run, signalFile);
+        if (ended(run, signalFile))
+            break;
+        hideSaver(run);
+    }
+    sessionBusClose(run.bus);
+    run.bus = nullptr;
+}
+
+const char* modeName(const HostOptions& options) {
+    return options.idleSeconds > 0 ? "--idle" : options.saver ? "--saver" : "--wayland";
 }
 
 }  // namespace
@@ -183,6 +290,8 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
     WlClient& client = run.client;
     run.options = &options;
     client.only = options.output;
+    client.saver = options.saver;
+    client.idleMs = static_cast<uint32_t>(options.idleSeconds * 1000);
     client.eglDisplay = EGL_NO_DISPLAY;
     client.eglContext = EGL_NO_CONTEXT;
     client.display = wl_display_connect(nullptr);
@@ -195,24 +304,27 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
         return 1;
     }
     listenToRegistry(client);
-    int code = checkCompositor(client);
+    int code = checkCompositor(client, modeName(options));
     if (code == 0) {
         std::string why;
         if (!startEgl(client, why))
             giveUpEgl(client, why);
-        // The surfaces and their first configures before the first frame, so that the scene
-        // starts at the size of the whole layout.
-        reconcile(run);
-        if (wl_display_roundtrip(client.display) >= 0) {
-            runFrameLoop({&run, wl_display_get_fd(client.display), {}, 0, settle, wake, wants, draw}, options,
-                         signalFile);
+        if (client.saver)
+            inputWatchdogStart();
+        if (client.idleMs > 0) {
+            waitForIdleTimes(run, signalFile);
+        } else if (client.saver) {
+            showSaver(run, signalFile);
+        } else {
+            show(run, Phase::Background);
+            runFrameLoop(surfacesOf(run), options, signalFile);
         }
         code = endOfConnection(client.display);
     } else if (code == 1 && wl_display_get_error(client.display) != 0) {
         std::fprintf(stderr, "petalrain: the Wayland connection failed\n");
     }
     tearDown(client);
-    wl_display_flush(client.display);
+    flushDisplay(client.display);
     wl_display_disconnect(client.display);
     return code;
 }

@@ -1,9 +1,13 @@
 // The compositor's globals, bound at the versions this client speaks, and the outputs.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <wayland-client.h>
 
+#include "ext-idle-notify-v1-client-protocol.h"
 #include "fractional-scale-v1-client-protocol.h"
+#include "kde-idle-client-protocol.h"
 #include "viewporter-client-protocol.h"
 #include "wl_client.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -116,6 +120,7 @@ void global(void* data, wl_registry*, uint32_t name, const char* interface, uint
     } else if (is(wl_shm_interface) && !client.shm) {
         client.shm = bind<wl_shm>(client, name, wl_shm_interface, version, 1);
     } else if (is(zwlr_layer_shell_v1_interface) && !client.layerShell) {
+        client.layerShellVersion = std::min(version, layerShellVersion);
         client.layerShell =
             bind<zwlr_layer_shell_v1>(client, name, zwlr_layer_shell_v1_interface, version, layerShellVersion);
     } else if (is(zxdg_output_manager_v1_interface) && !client.xdgOutputs) {
@@ -128,6 +133,12 @@ void global(void* data, wl_registry*, uint32_t name, const char* interface, uint
         client.viewporter = bind<wp_viewporter>(client, name, wp_viewporter_interface, version, 1);
     } else if (is(wl_output_interface)) {
         addOutput(client, name, version);
+    } else if (is(wl_seat_interface) && client.saver && !client.seat) {
+        listenToSeat(client, name, version);
+    } else if (is(ext_idle_notifier_v1_interface) && client.idleMs > 0 && !client.idleNotifier) {
+        client.idleNotifier = bind<ext_idle_notifier_v1>(client, name, ext_idle_notifier_v1_interface, version, 1);
+    } else if (is(org_kde_kwin_idle_interface) && client.idleMs > 0 && !client.kdeIdle) {
+        client.kdeIdle = bind<org_kde_kwin_idle>(client, name, org_kde_kwin_idle_interface, version, 1);
     }
 }
 
@@ -160,14 +171,23 @@ void dropGlobals(WlClient& client) {
     for (auto& output : client.outputs)
         dropOutput(client, *output);
     client.outputs.clear();
+    dropIdleWatch(client);
+    if (client.idleNotifier)
+        ext_idle_notifier_v1_destroy(client.idleNotifier);
+    if (client.kdeIdle)
+        org_kde_kwin_idle_destroy(client.kdeIdle);  // it has no destructor request
+    dropSeat(client);
     if (client.viewporter)
         wp_viewporter_destroy(client.viewporter);
     if (client.fractionalScales)
         wp_fractional_scale_manager_v1_destroy(client.fractionalScales);
     if (client.xdgOutputs)
         zxdg_output_manager_v1_destroy(client.xdgOutputs);
-    if (client.layerShell)
+    // Its destroy request came with version 3: before that the proxy goes quietly.
+    if (client.layerShell && client.layerShellVersion >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
         zwlr_layer_shell_v1_destroy(client.layerShell);
+    else if (client.layerShell)
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(client.layerShell));
     if (client.shm)
         wl_shm_destroy(client.shm);
     if (client.compositor)
@@ -177,4 +197,17 @@ void dropGlobals(WlClient& client) {
 
 bool outputWanted(const WlClient& client, const WlOutput& output) {
     return client.only.empty() || output.name == client.only;
+}
+
+// As GLFW flushes: a full socket is no error, only a wait until the compositor reads.
+bool flushDisplay(wl_display* display) {
+    while (wl_display_flush(display) < 0) {
+        if (errno != EAGAIN)
+            return false;
+        pollfd writable{wl_display_get_fd(display), POLLOUT, 0};
+        while (poll(&writable, 1, -1) < 0)
+            if (errno != EINTR && errno != EAGAIN)
+                return false;
+    }
+    return true;
 }

@@ -1,7 +1,9 @@
-// Each output's background: a layer surface as swaybg makes one, sized to what the compositor
-// configures, at the output's scale.
+// Each output's layer surface: the background as swaybg makes one, or the saver over
+// everything; sized to what the compositor configures, at the output's scale.
+#include <EGL/egl.h>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <wayland-client.h>
 #include <wayland-egl.h>
 
@@ -48,10 +50,19 @@ double scaleOf(const WlOutput& output) {
     return fractional(output) ? output.preferredScale / 120.0 : output.scale;
 }
 
+// One white pixel stretched by the viewport, as swaybg does; without viewporter a buffer of
+// the output's size.
 void showWhite(WlClient& client, WlOutput& output) {
     if (output.white)
         wl_buffer_destroy(output.white);
-    output.white = makeWhiteBuffer(client.shm, output.bufferWidth, output.bufferHeight);
+    if (output.viewport) {
+        output.white = makeWhiteBuffer(client.shm, 1, 1);
+        wp_viewport_set_destination(output.viewport, output.width, output.height);
+        if (client.compositorVersion >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+            wl_surface_set_buffer_scale(output.surface, 1);
+    } else {
+        output.white = makeWhiteBuffer(client.shm, output.bufferWidth, output.bufferHeight);
+    }
     if (!output.white)
         return;
     wl_surface_attach(output.surface, output.white, 0, 0);
@@ -63,19 +74,28 @@ void showWhite(WlClient& client, WlOutput& output) {
 
 void makeLayerSurface(WlClient& client, WlOutput& output) {
     output.surface = wl_compositor_create_surface(client.compositor);
+    if (client.viewporter)
+        output.viewport = wp_viewporter_get_viewport(client.viewporter, output.surface);
     if (client.fractionalScales && client.viewporter) {
         output.fractional =
             wp_fractional_scale_manager_v1_get_fractional_scale(client.fractionalScales, output.surface);
         wp_fractional_scale_v1_add_listener(output.fractional, &fractionalListener, &output);
-        output.viewport = wp_viewporter_get_viewport(client.viewporter, output.surface);
     }
-    // A wallpaper takes no input: pointer and touch go to what lies below, the desktop.
-    wl_region* nowhere = wl_compositor_create_region(client.compositor);
-    wl_surface_set_input_region(output.surface, nowhere);
-    wl_region_destroy(nowhere);
+    if (!client.saver) {
+        // A wallpaper takes no input: pointer and touch go to what lies below, the desktop.
+        wl_region* nowhere = wl_compositor_create_region(client.compositor);
+        wl_surface_set_input_region(output.surface, nowhere);
+        wl_region_destroy(nowhere);
+    }
 
-    output.layer = zwlr_layer_shell_v1_get_layer_surface(client.layerShell, output.surface, output.output,
-                                                         ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, "wallpaper");
+    output.layer = zwlr_layer_shell_v1_get_layer_surface(
+        client.layerShell, output.surface, output.output,
+        client.saver ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND,
+        client.saver ? "screensaver" : "wallpaper");
+    // The saver's input is its own: no key that ends it reaches a window below.
+    if (client.saver)
+        zwlr_layer_surface_v1_set_keyboard_interactivity(output.layer,
+                                                         ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     zwlr_layer_surface_v1_set_size(output.layer, 0, 0);
     zwlr_layer_surface_v1_set_anchor(output.layer,
                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
@@ -107,6 +127,7 @@ void dropLayerSurface(WlClient& client, WlOutput& output) {
     output.frame = nullptr;
     output.white = nullptr;
     output.preferredScale = 0;
+    output.failedSwaps = 0;
     output.width = output.height = output.bufferWidth = output.bufferHeight = 0;
     output.drawnStep = -1;
 }
@@ -135,15 +156,34 @@ void fitLayerSurface(WlClient& client, WlOutput& output) {
         return;
     }
     std::string why;
-    if (client.egl && !makeEglSurface(client, output, why))
+    const bool egl = client.egl && output.failedSwaps < 2;
+    if (egl && !makeEglSurface(client, output, why))
         giveUpEgl(client, why);
-    if (!client.egl)
+    if (!client.egl || !egl)
         showWhite(client, output);
 }
 
 void askForFrame(WlOutput& output) {
     output.frame = wl_surface_frame(output.surface);
     wl_callback_add_listener(output.frame, &frameListener, &output);
+}
+
+// The frame asked for with the failed swap never comes: without this the output would wait
+// for it for good. Its surface is made anew on the next settle; when that fails too, the
+// output shows white.
+void frameNotShown(WlClient& client, WlOutput& output) {
+    static bool said = false;
+    if (!said)
+        std::fprintf(stderr,
+                     "petalrain: a frame could not be shown on output %s (EGL error 0x%x); its surface is made anew\n",
+                     output.name.c_str(), static_cast<unsigned>(eglGetError()));
+    said = true;
+    if (output.frame)
+        wl_callback_destroy(output.frame);
+    output.frame = nullptr;
+    dropEglSurface(client, output);
+    ++output.failedSwaps;
+    output.drawnStep = -1;
 }
 
 OutputPlace placeOf(const WlOutput& output) {

@@ -28,8 +28,9 @@ test_packages=(
     # the Debian package's test
     libxml2-utils lintian man-db
     # the Wayland mode's tests: a headless sway and its photographs; weston, which has no
-    # layer shell, and its window that covers an output
-    sway grim weston python3
+    # layer shell, and its window that covers an output; for the saver modes a virtual
+    # keyboard, a window that logs the keys reaching it, and an idle daemon beside it
+    sway grim weston python3 wtype wev swayidle
 )
 case $profile in
 run) ;;

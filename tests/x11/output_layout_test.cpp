@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "OutputLayout.h"
+#include "wl_layout.h"
 
 TEST(OutputLayout, PartsTileTheBoundingBoxAtTheHighestScale) {
     struct Case {

@@ -1,4 +1,4 @@
-#include "OutputLayout.h"
+#include "wl_layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,87 @@
+# What the Wayland tests share (sourced): the headless sway session, the program under test
+# started and awaited in it, and photographs of its outputs judged by their colours.
+#   wayland_session WORK_DIR PROGRAM...: checks the tools, opens the session, installs the
+#   programs under their own names, copies the pictures and logs to WORK_DIR at the end
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# shellcheck source=headless_sway.sh
+. "$(dirname "${BASH_SOURCE[0]}")/headless_sway.sh"
+patience=60
+
+wayland_session() {
+    local work=$1 program tool
+    shift
+    for tool in sway swaymsg grim weston weston-fullscreen compare python3 "${tools[@]}"; do
+        command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup-deps.sh installs it)"
+    done
+    session_open
+    for program; do session_install "$program" "${program##*/}"; done
+    results=$work
+    trap 'cp "$run"/*.png "$run"/*.log "$results"/ 2>/dev/null || true; session_close' EXIT
+}
+
+# Adds an output beside the others: NAME MODE X.
+add_output() {
+    swaymsg create_output
+    swaymsg output "$1" mode "$2" position "$3" 0
+}
+
+saver_pid=
+start_saver() {  # options...; standard error in saver.log
+    exec_in_session "$run/petalrain" "$@" 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+}
+
+# Awaits the saver's end and sets code to its exit code (128 + N for signal N).
+await_exit() {
+    local deadline=$((SECONDS + patience))
+    while kill -0 "$saver_pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "still running after $patience s"
+        sleep 0.1
+    done
+    code=0
+    wait "$saver_pid" || code=$?
+}
+
+photograph() { in_session grim -o "$1" "$run/$2.png"; }
+
+# Share of the picture's pixels that pass an fx test, on a sample (-fx is slow).
+share() { convert "$1" -alpha off -sample '160x90!' -fx "($2) ? 1 : 0" -format '%[fx:mean]' info:; }
+at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
+
+# Succeeds when the picture shows tinted flowers on white.
+has_flowers() {
+    local tinted white
+    tinted=$(share "$1" 'r >= 0.85 && g < r - 0.04')
+    white=$(share "$1" 'r > 0.98 && g > 0.98 && b > 0.98')
+    at_least "$tinted" 0.05 && at_least "$white" 0.05 || { echo "tinted $tinted, white $white"; return 1; }
+}
+
+# Succeeds when the output's photograph shows tinted flowers on white.
+shows_flowers() { photograph "$1" "$2" && has_flowers "$run/$2.png"; }
+
+# Succeeds when the output's photograph shows no flowers.
+shows_no_flowers() {
+    photograph "$1" "$2" || return 1
+    ! has_flowers "$run/$2.png" >/dev/null || { echo "flowers on $1"; return 1; }
+}
+
+# Fails the test unless the output can be photographed and shows no flowers.
+assert_no_flowers() {  # output, photograph's name, what it would mean
+    photograph "$1" "$2" || fail "grim could not photograph $1"
+    ! has_flowers "$run/$2.png" >/dev/null || fail "$3"
+}
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# Succeeds when the process used at most a tick of CPU time over two seconds.
+idle() {
+    local before after
+    before=$(cpu_ticks "$1")
+    sleep 2
+    after=$(cpu_ticks "$1")
+    [ $((after - before)) -le 1 ] || { echo "$((after - before)) ticks in 2 s"; return 1; }
+}
+

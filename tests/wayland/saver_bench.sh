@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Figures of the saver modes on a headless sway at 1920x1080 (numbers printed, nothing
+# judged): the time from a click to the saver's exit; the share of a core and the resident
+# memory of --idle while it waits; the share of a core while the saver shows, on llvmpipe
+# (the sprite path) and under GALLIUM_NOOP=1 (OpenGL's CPU work alone), with sway's beside it.
+# usage: saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)]
+set -euo pipefail
+wait_seconds=${3:-60}
+tools=()
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+results=$(mktemp -d)
+wayland_session "$results" "$1" "$2"
+hz=$(getconf CLK_TCK)
+
+share_over() {  # SECONDS PID: percent of one core
+    local before after
+    before=$(cpu_ticks "$2")
+    sleep "$1"
+    after=$(cpu_ticks "$2")
+    awk -v t=$((after - before)) -v hz="$hz" -v s="$1" 'BEGIN { printf "%.3f", t / hz / s * 100 }'
+}
+
+start_sway 1920x1080
+mkfifo "$run/pointer.in"
+[ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
+exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
+pids+=($!)
+exec 9>"$run/pointer.in"
+await $patience "the virtual pointer did not start" grep -q ready "$run/pointer.log"
+
+# Waiting: no surface, no frame.
+start_saver --idle 3600
+sleep 5
+echo "--idle while waiting: $(share_over "$wait_seconds" "$saver_pid") % of one core over $wait_seconds s," \
+    "resident $(awk '/VmRSS/ { print $2, $3 }' "/proc/$saver_pid/status")"
+kill -TERM "$saver_pid"
+await_exit
+
+shown() {  # LABEL [env...]: the default scene shown, its share and sway's over 10 s
+    local label=$1 saver0 sway0 saver1 sway1
+    shift
+    exec_in_session env "$@" "$run/petalrain" --saver 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    sleep 5
+    saver0=$(cpu_ticks "$saver_pid") sway0=$(cpu_ticks "$sway")
+    sleep 10
+    saver1=$(cpu_ticks "$saver_pid") sway1=$(cpu_ticks "$sway")
+    awk -v label="$label" -v a=$((saver1 - saver0)) -v b=$((sway1 - sway0)) -v hz="$hz" 'BEGIN {
+        printf "%s: saver %.1f %% of one core, sway %.1f %%, over 10 s\n", label, a / hz * 10, b / hz * 10 }'
+    echo "  resident $(awk '/VmRSS/ { print $2, $3 }' "/proc/$saver_pid/status")"
+    kill -TERM "$saver_pid"
+    await_exit
+}
+shown "--saver at 1920x1080, llvmpipe"
+
+# From the click's handling by the compositor to the exit, five times.
+for _ in 1 2 3 4 5; do
+    start_saver --saver --count 2000
+    await $patience "no flowers" shows_flowers HEADLESS-1 latency
+    echo click >&9
+    start=$(($(date +%s%N) / 1000000))
+    while kill -0 "$saver_pid" 2>/dev/null; do sleep 0.002; done
+    echo "click to exit: $(($(date +%s%N) / 1000000 - start)) ms"
+    await_exit
+done
