@@ -102,18 +102,25 @@ void setFullscreenHint(Display* display, Window window) {
                     1);
 }
 
-Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscreen, int& width, int& height,
+// A saver's window is override-redirect over the root window's whole size, every monitor:
+// no window manager places, decorates or stacks it.
+Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, int& width, int& height,
                        Atom& deleteWindow) {
     const int screen = DefaultScreen(display);
+    const bool fullscreen = options.fullscreen || options.saver;
     width = fullscreen ? DisplayWidth(display, screen) : ownWidth;
     height = fullscreen ? DisplayHeight(display, screen) : ownHeight;
     XSetWindowAttributes attributes{};
     attributes.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
     attributes.background_pixel = visual.red_mask | visual.green_mask | visual.blue_mask;  // white
     attributes.event_mask = watchedEvents | KeyPressMask;
-    Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
-                                  CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    if (options.saver)
+        attributes.event_mask |= ButtonPressMask | PointerMotionMask;
+    attributes.override_redirect = options.saver;
+    Window window =
+        XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
+                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect, &attributes);
 
     XStoreName(display, window, "Petalrain");
     const char title[] = "Petalrain";
@@ -126,7 +133,7 @@ Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscr
     XSetWMProtocols(display, window, &deleteWindow, 1);
     if (fullscreen)
         setFullscreenHint(display, window);
-    XMapWindow(display, window);
+    XMapRaised(display, window);
     return window;
 }
 
@@ -167,8 +174,7 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
         if (!visual)
             return false;
         target.ownWindow = true;
-        target.window =
-            createOwnWindow(display, *visual, options.fullscreen, target.width, target.height, target.deleteWindow);
+        target.window = createOwnWindow(display, *visual, options, target.width, target.height, target.deleteWindow);
     } else {
         std::string origin = "--window-id " + windowName(options.windowId);
         Window window = options.windowId;
