@@ -11,6 +11,7 @@
 #include "FrameLoop.h"
 #include "HostScene.h"
 #include "MqoGl.h"
+#include "session_bus.h"
 #include "wl_client.h"
 
 namespace {
@@ -20,6 +21,7 @@ constexpr int mostOutputs = 32;  // more than a desk has: the layout takes no al
 struct WlRun {
     WlClient client;
     const HostOptions* options;
+    SessionBus* bus;  // on battery the background pauses: its last frame stays
 };
 
 bool drawable(const WlOutput& output) {
@@ -65,6 +67,7 @@ void reconcile(WlRun& run) {
 bool settle(void* system) {
     WlRun& run = *static_cast<WlRun*>(system);
     wl_display* display = run.client.display;
+    sessionBusProcess(run.bus);
     do {
         if (run.client.broken || wl_display_dispatch_pending(display) < 0)
             return false;
@@ -91,9 +94,11 @@ void wake(void* system, bool readable) {
 
 FrameWants wants(void* system, long step) {
     const WlClient& client = static_cast<WlRun*>(system)->client;
+    // On battery only a surface that has no picture yet takes a frame.
+    const bool paused = sessionBusOnBattery(static_cast<WlRun*>(system)->bus);
     FrameWants wanted{false, false};
     for (const auto& output : client.outputs)
-        if (drawable(*output)) {
+        if (drawable(*output) && (!paused || output->drawnStep < 0)) {
             wanted.canDraw = true;
             wanted.behind = wanted.behind || output->drawnStep != step;
         }
@@ -204,8 +209,11 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
         // starts at the size of the whole layout.
         reconcile(run);
         if (wl_display_roundtrip(client.display) >= 0) {
-            runFrameLoop({&run, wl_display_get_fd(client.display), {}, 0, settle, wake, wants, draw}, options,
-                         signalFile);
+            run.bus = sessionBusOpen({false, !options.saver && !options.runOnBattery});
+            FrameSurfaces surfaces{&run, wl_display_get_fd(client.display), {}, 0, settle, wake, wants, draw};
+            surfaces.moreFileCount = sessionBusFiles(run.bus, surfaces.moreFiles);
+            runFrameLoop(surfaces, options, signalFile);
+            sessionBusClose(run.bus);
         }
         code = endOfConnection(client.display);
     } else if (code == 1 && wl_display_get_error(client.display) != 0) {
