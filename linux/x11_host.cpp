@@ -36,6 +36,10 @@ void handleEvent(X11Run& run, XEvent& event) {
             idleWatchNews(*run.saving->idle, event);
         run.saving->woken = run.saving->woken || endsSaver(event, run.saving->rule);
         run.running = run.running && !run.saving->woken;
+        // A monitor added or taken away changes the root window: the saver covers it all.
+        if (event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(run.target.display))
+            XMoveResizeWindow(run.target.display, window, 0, 0, static_cast<unsigned>(event.xconfigure.width),
+                              static_cast<unsigned>(event.xconfigure.height));
         if (event.type == KeyPress)
             return;
     }

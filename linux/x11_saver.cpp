@@ -34,6 +34,7 @@ Showing show(Display* display, const HostOptions& options, int signalFile, Sessi
         std::fprintf(stderr, "petalrain: %s\n", error.c_str());
         return Showing::Failed;
     }
+    XSelectInput(display, DefaultRootWindow(display), StructureNotifyMask);
     X11Saving saving{};
     saving.bus = bus;
     saving.idle = idle;
