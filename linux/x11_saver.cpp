@@ -1,6 +1,7 @@
 #include "x11_saver.h"
 
 #include <cstdio>
+#include <malloc.h>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -102,6 +103,8 @@ int idleDaemon(Display* display, const HostOptions& options, int signalFile) {
                 idleWatchArm(idle, usualMs);
             else
                 countFromNow();
+            // What the scene and the driver's frames freed goes back while the daemon waits.
+            malloc_trim(0);
             continue;
         }
         running = waitForNews(display, signalFile, bus);
