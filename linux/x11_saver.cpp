@@ -35,7 +35,6 @@ Showing show(Display* display, const HostOptions& options, int signalFile, Sessi
         std::fprintf(stderr, "petalrain: %s\n", error.c_str());
         return Showing::Failed;
     }
-    XSelectInput(display, DefaultRootWindow(display), StructureNotifyMask);
     X11Saving saving{};
     saving.bus = bus;
     saving.idle = idle;
@@ -117,6 +116,8 @@ int idleDaemon(Display* display, const HostOptions& options, int signalFile) {
 
 int runX11Saver(Display* display, const HostOptions& options, int signalFile) {
     XSetIOErrorHandler(serverGone);
+    // The root window's size follows the monitors: the saver's window follows it.
+    XSelectInput(display, DefaultRootWindow(display), StructureNotifyMask);
     inputWatchdogStart();
     if (options.idleSeconds > 0)
         return idleDaemon(display, options, signalFile);

@@ -104,14 +104,16 @@ void setFullscreenHint(Display* display, Window window) {
 
 // A saver's window is override-redirect over the root window's whole size, every monitor:
 // no window manager places, decorates or stacks it.
-Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, int& width, int& height,
-                       Atom& deleteWindow) {
+Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, GlxWindow& target) {
+    int& width = target.width;
+    int& height = target.height;
     const int screen = DefaultScreen(display);
     const bool fullscreen = options.fullscreen || options.saver;
     width = fullscreen ? DisplayWidth(display, screen) : ownWidth;
     height = fullscreen ? DisplayHeight(display, screen) : ownHeight;
     XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    target.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    attributes.colormap = target.colormap;
     attributes.background_pixel = visual.red_mask | visual.green_mask | visual.blue_mask;  // white
     attributes.event_mask = watchedEvents | KeyPressMask;
     if (options.saver)
@@ -129,8 +131,8 @@ Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOp
                     reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
     XClassHint classHint{const_cast<char*>("petalrain"), const_cast<char*>("Petalrain")};
     XSetClassHint(display, window, &classHint);
-    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
+    target.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &target.deleteWindow, 1);
     if (fullscreen)
         setFullscreenHint(display, window);
     XMapRaised(display, window);
@@ -174,7 +176,7 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
         if (!visual)
             return false;
         target.ownWindow = true;
-        target.window = createOwnWindow(display, *visual, options, target.width, target.height, target.deleteWindow);
+        target.window = createOwnWindow(display, *visual, options, target);
     } else {
         std::string origin = "--window-id " + windowName(options.windowId);
         Window window = options.windowId;
@@ -225,8 +227,10 @@ void closeGlxWindow(GlxWindow& target) {
     glXMakeCurrent(target.display, None, nullptr);
     if (target.context)
         glXDestroyContext(target.display, target.context);
-    if (target.ownWindow)
+    if (target.ownWindow) {
         XDestroyWindow(target.display, target.window);
+        XFreeColormap(target.display, target.colormap);
+    }
     XSync(target.display, False);
     target = {};
 }

@@ -46,10 +46,13 @@ resident "before it first shows" "$pid"
 kill "$pid"
 # After one showing (OpenGL's driver stays loaded, the scene goes): input every second
 # keeps the next one away and reaches no client.
-"$host" --idle 3 2>/dev/null &
+"$host" --idle 3 2>"$work/idle.stderr" &
 pid=$!
 pids+=("$pid")
-until xwininfo -root -children | grep -q '"Petalrain"'; do sleep 0.2; done
+until xwininfo -root -children 2>/dev/null | grep -q '"Petalrain"'; do
+    kill -0 "$pid" 2>/dev/null || { echo "the saver daemon ended: $(cat "$work/idle.stderr")" >&2; exit 1; }
+    sleep 0.2
+done
 sleep 2
 xdotool key a
 ( while sleep 1; do xdotool mousemove_relative -- 1 1; done ) &
