@@ -28,7 +28,9 @@ struct WlRun {
     WlClient client;
     const HostOptions* options;
     Phase phase;
-    SessionBus* bus;  // --idle: the inhibitions that programs hold
+    // --idle: the inhibitions that programs hold; the background: whether on battery, when
+    // it pauses with its last frame on show.
+    SessionBus* bus;
 };
 
 bool drawable(const WlOutput& output) {
@@ -116,9 +118,11 @@ void wake(void* system, bool readable) {
 
 FrameWants wants(void* system, long step) {
     const WlClient& client = static_cast<WlRun*>(system)->client;
+    // On battery only a surface that has no picture yet takes a frame.
+    const bool paused = sessionBusOnBattery(static_cast<WlRun*>(system)->bus);
     FrameWants wanted{false, false};
     for (const auto& output : client.outputs)
-        if (drawable(*output)) {
+        if (drawable(*output) && (!paused || output->drawnStep < 0)) {
             wanted.canDraw = true;
             wanted.behind = wanted.behind || output->drawnStep != step;
         }
@@ -316,8 +320,11 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
         } else if (client.saver) {
             showSaver(run, signalFile);
         } else {
+            run.bus = sessionBusOpen({false, !options.runOnBattery});
             show(run, Phase::Background);
             runFrameLoop(surfacesOf(run), options, signalFile);
+            sessionBusClose(run.bus);
+            run.bus = nullptr;
         }
         code = endOfConnection(client.display);
     } else if (code == 1 && wl_display_get_error(client.display) != 0) {

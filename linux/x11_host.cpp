@@ -7,12 +7,18 @@
 #include "FrameLoop.h"
 #include "HostScene.h"
 #include "GlProc.h"
+#include "InputWatchdog.h"
+#include "session_bus.h"
+#include "x11_idle.h"
+#include "x11_input.h"
+#include "x11_saver.h"
 #include "x11_window.h"
 
 namespace {
 
 struct X11Run {
     GlxWindow target;
+    X11Saving* saving;
     bool running;
     bool mapped;
     bool obscured;
@@ -25,6 +31,18 @@ struct X11Run {
 
 void handleEvent(X11Run& run, XEvent& event) {
     const Window window = run.target.window;
+    if (run.saving) {
+        if (run.saving->idle)
+            idleWatchNews(*run.saving->idle, event);
+        run.saving->woken = run.saving->woken || endsSaver(event, run.saving->rule);
+        run.running = run.running && !run.saving->woken;
+        // A monitor added or taken away changes the root window: the saver covers it all.
+        if (event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(run.target.display))
+            XMoveResizeWindow(run.target.display, window, 0, 0, static_cast<unsigned>(event.xconfigure.width),
+                              static_cast<unsigned>(event.xconfigure.height));
+        if (event.type == KeyPress)
+            return;
+    }
     switch (event.type) {
         case ConfigureNotify:
             if (event.xconfigure.window == window) {
@@ -59,6 +77,8 @@ void handleEvent(X11Run& run, XEvent& event) {
 
 bool settle(void* system) {
     X11Run& run = *static_cast<X11Run*>(system);
+    if (run.saving && run.saving->bus)
+        sessionBusProcess(run.saving->bus);
     while (run.running && XPending(run.target.display) > 0) {
         XEvent event;
         XNextEvent(run.target.display, &event);
@@ -96,23 +116,10 @@ void draw(void* system, long step, const FpsMeter* overlay) {
 
 }  // namespace
 
-int runX11Host(const HostOptions& options, int signalFile) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "petalrain: cannot open display \"%s\"\n", XDisplayName(nullptr));
-        return 1;
-    }
-    installXErrorTrap();
+void runOnWindow(GlxWindow& window, const HostOptions& options, int signalFile, X11Saving* saving) {
     X11Run run{};
-    std::string error;
-    if (!openGlxWindow(display, options, run.target, error)) {
-        std::fprintf(stderr, "petalrain: %s\n", error.c_str());
-        return 1;
-    }
-    if (!run.target.depthBuffer)
-        std::fprintf(stderr, "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
-                     run.target.window);
-
+    run.target = window;
+    run.saving = saving;
     setGlProcLookup(glxProcAddress);
     startHostScene(options, run.target.width, run.target.height);
     run.running = true;
@@ -120,11 +127,38 @@ int runX11Host(const HostOptions& options, int signalFile) {
     run.width = run.drawnWidth = run.target.width;
     run.height = run.drawnHeight = run.target.height;
     run.drawnStep = -1;
-    runFrameLoop({&run, ConnectionNumber(display), {}, 0, settle, wake, wants, draw}, options, signalFile);
-
+    FrameSurfaces surfaces{&run, ConnectionNumber(window.display), {}, 0, settle, wake, wants, draw};
+    if (saving && saving->bus)
+        surfaces.moreFileCount = sessionBusFiles(saving->bus, surfaces.moreFiles);
+    if (saving)
+        inputWatchdogShowing(true);
+    runFrameLoop(surfaces, options, signalFile);
+    if (saving)
+        inputWatchdogShowing(false);
     // The scene goes while its context is still current, so the model's buffers go with it.
     sceneRelease();
-    closeGlxWindow(run.target);
+}
+
+int runX11Host(const HostOptions& options, int signalFile) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "petalrain: cannot open display \"%s\"\n", XDisplayName(nullptr));
+        return 1;
+    }
+    installXErrorTrap();
+    if (options.saver)
+        return runX11Saver(display, options, signalFile);
+    GlxWindow target{};
+    std::string error;
+    if (!openGlxWindow(display, options, target, error)) {
+        std::fprintf(stderr, "petalrain: %s\n", error.c_str());
+        return 1;
+    }
+    if (!target.depthBuffer)
+        std::fprintf(stderr, "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
+                     target.window);
+    runOnWindow(target, options, signalFile, nullptr);
+    closeGlxWindow(target);
     // The connection closes with the process. Closed here, it would unload the OpenGL driver
     // first, and the sanitizer builds' leak report could no longer name the driver's own memory.
     return 0;

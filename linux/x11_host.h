@@ -2,6 +2,23 @@
 #pragma once
 
 #include "HostOptions.h"
+#include "WakeRule.h"
+#include "x11_window.h"
+
+struct IdleWatch;
+struct SessionBus;
+
+// A showing's state beside the window's: the input that ends it, and what else it follows.
+struct X11Saving {
+    WakeRule rule;
+    bool woken;       // input ended it
+    SessionBus* bus;  // processed while it shows, so that inhibitions still come and go
+    IdleWatch* idle;  // --idle: its alarms' events come while it shows too
+};
+
+// Runs the frame loop on the window until a stop signal, its end, the options' frames or,
+// with saving, the input that ends the saver.
+void runOnWindow(GlxWindow& window, const HostOptions& options, int signalFile, X11Saving* saving);
 
 // Runs until a stop signal on signalFile, the window's end or the options' frames; the exit code.
 int runX11Host(const HostOptions& options, int signalFile);

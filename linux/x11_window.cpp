@@ -104,18 +104,27 @@ void setFullscreenHint(Display* display, Window window) {
                     1);
 }
 
-Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscreen, int& width, int& height,
-                       Atom& deleteWindow) {
+// A saver's window is override-redirect over the root window's whole size, every monitor:
+// no window manager places, decorates or stacks it.
+Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, GlxWindow& target) {
+    int& width = target.width;
+    int& height = target.height;
     const int screen = DefaultScreen(display);
+    const bool fullscreen = options.fullscreen || options.saver;
     width = fullscreen ? DisplayWidth(display, screen) : ownWidth;
     height = fullscreen ? DisplayHeight(display, screen) : ownHeight;
     XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    target.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    attributes.colormap = target.colormap;
     attributes.background_pixel = visual.red_mask | visual.green_mask | visual.blue_mask;  // white
     attributes.event_mask = watchedEvents | KeyPressMask;
-    Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
-                                  CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    if (options.saver)
+        attributes.event_mask |= ButtonPressMask | PointerMotionMask;
+    attributes.override_redirect = options.saver;
+    Window window =
+        XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
+                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect, &attributes);
 
     XStoreName(display, window, "Petalrain");
     const char title[] = "Petalrain";
@@ -124,11 +133,11 @@ Window createOwnWindow(Display* display, const XVisualInfo& visual, bool fullscr
                     reinterpret_cast<const unsigned char*>(title), static_cast<int>(std::strlen(title)));
     XClassHint classHint{const_cast<char*>("petalrain"), const_cast<char*>("Petalrain")};
     XSetClassHint(display, window, &classHint);
-    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
+    target.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &target.deleteWindow, 1);
     if (fullscreen)
         setFullscreenHint(display, window);
-    XMapWindow(display, window);
+    XMapRaised(display, window);
     return window;
 }
 
@@ -169,8 +178,7 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
         if (!visual)
             return false;
         target.ownWindow = true;
-        target.window =
-            createOwnWindow(display, *visual, options.fullscreen, target.width, target.height, target.deleteWindow);
+        target.window = createOwnWindow(display, *visual, options, target);
     } else {
         std::string origin = "--window-id " + windowName(options.windowId);
         Window window = options.windowId;
@@ -221,8 +229,10 @@ void closeGlxWindow(GlxWindow& target) {
     glXMakeCurrent(target.display, None, nullptr);
     if (target.context)
         glXDestroyContext(target.display, target.context);
-    if (target.ownWindow)
+    if (target.ownWindow) {
         XDestroyWindow(target.display, target.window);
+        XFreeColormap(target.display, target.colormap);
+    }
     XSync(target.display, False);
     target = {};
 }

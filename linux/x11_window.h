@@ -19,6 +19,7 @@ struct GlxWindow {
     int height;
     bool viewable;
     Atom deleteWindow;  // own window: the window manager's close request
+    Colormap colormap;  // own window's, freed with it (the saver daemon makes one per showing)
 };
 
 // Opens the window that the options name and makes a context current on it. False, with

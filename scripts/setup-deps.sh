@@ -10,7 +10,7 @@ packages=(
     # the programs: the Linux saver (X11 and Wayland), the headless renderer
     cmake ninja-build g++ pkg-config
     libgl-dev libegl-dev libglu1-mesa-dev libx11-dev libpng-dev
-    libwayland-dev wayland-protocols libwayland-bin
+    libwayland-dev wayland-protocols libwayland-bin libxext-dev libsystemd-dev
     libegl-mesa0 libglx-mesa0 libgl1-mesa-dri
 )
 release_packages=(
@@ -31,6 +31,8 @@ test_packages=(
     # layer shell, and its window that covers an output; for the saver modes a virtual
     # keyboard, a window that logs the keys reaching it, and an idle daemon beside it
     sway grim weston python3 wtype wev swayidle
+    # the saver modes' tests: a private D-Bus with an inhibiting caller and a stand-in UPower
+    dbus-daemon python3-dbus python3-dbusmock
 )
 case $profile in
 run) ;;

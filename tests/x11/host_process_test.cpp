@@ -20,98 +20,9 @@
 #include "FlowerScene.h"
 #include "HeadlessGl.h"
 #include "SceneStart.h"
+#include "XProcessSupport.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-pid_t xvfb;
-
-// Xvfb picks a free display and writes its number, then a line end in a second write:
-// the pipe stays open until both came, or the server dies.
-Display* privateDisplay() {
-    static Display* display = [] {
-        int channel[2];
-        if (pipe(channel) != 0 || (xvfb = fork()) < 0)
-            return static_cast<Display*>(nullptr);
-        if (xvfb == 0) {
-            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(channel[1]).c_str(), "-screen", "0", "1280x720x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(channel[1]);
-        std::string name = ":";
-        char c = 0;
-        while (read(channel[0], &c, 1) == 1 && c != '\n')
-            name += c;
-        std::atexit([] { kill(xvfb, SIGTERM); });
-        setenv("DISPLAY", name.c_str(), 1);
-        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // a window not viewable yet
-        return XOpenDisplay(name.c_str());
-    }();
-    return display;
-}
-
-// True when the window's columns from left on show both white ground and flower tints.
-bool showsFlowers(Display* display, Window window, int left = 0) {
-    XWindowAttributes size{};
-    XGetWindowAttributes(display, window, &size);
-    XImage* image = XGetImage(display, window, 0, 0, size.width, size.height, AllPlanes, ZPixmap);
-    if (!image)
-        return false;
-    int white = 0, tinted = 0;
-    for (int y = 0; y < size.height; ++y)
-        for (int x = left; x < size.width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            const int r = pixel >> 16 & 255, g = pixel >> 8 & 255, b = pixel & 255;
-            white += r == 255 && g == 255 && b == 255;
-            tinted += r >= 225 && b + 40 >= g && (g < 250 || b < 250);
-        }
-    XDestroyImage(image);
-    const int area = (size.width - left) * size.height;
-    return white > area / 20 && tinted > area / 20;
-}
-
-// Limits for conditions awaited: generous, as a slow machine or a sanitizer build is
-// many times slower, and a passing run never waits for them.
-constexpr double patience = 60.0;
-
-bool waitForFlowers(Display* display, Window window, int left = 0) {
-    for (const auto end = Clock::now() + std::chrono::duration<double>(patience); Clock::now() < end;) {
-        if (showsFlowers(display, window, left))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
-// The host's exit code, or -1 when it has not ended in time (it is killed then).
-int exitCode(pid_t pid, double seconds) {
-    int status = 0;
-    for (const auto end = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < end;) {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-}
-
-// The next event of the given type, or false when none came in time.
-bool nextEvent(Display* display, int type, XEvent& event) {
-    for (const auto end = Clock::now() + std::chrono::duration<double>(patience); Clock::now() < end;) {
-        while (XPending(display) > 0) {
-            XNextEvent(display, &event);
-            if (event.type == type)
-                return true;
-        }
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, 100);
-    }
-    return false;
-}
 
 class HostProcessTest : public ::testing::Test {
 protected:
@@ -234,8 +145,10 @@ TEST_F(HostProcessTest, FramesMatchTheHeadlessRendererWithAndWithoutTheFrameRate
 
     for (const bool fps : {false, true}) {
         const Window window = createWindow(width, height);
-        std::vector<std::string> options{"--window-id", std::to_string(window), "--seed", std::to_string(comparedSeed),
-                                         "--count",     "2000",                 "--size", "150",
+        std::vector<std::string> options{"--window-id", std::to_string(window),
+                                         "--seed",      std::to_string(comparedSeed),
+                                         "--count",     "2000",
+                                         "--size",      "150",
                                          "--frames",    std::to_string(frames)};
         if (fps)
             options.push_back("-fps");

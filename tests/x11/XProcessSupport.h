@@ -1,0 +1,25 @@
+// Helpers for tests that run the host as a process on a private Xvfb screen.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <chrono>
+#include <sys/types.h>
+
+using Clock = std::chrono::steady_clock;
+
+// Limits for conditions awaited: generous, as a slow machine or a sanitizer build is
+// many times slower, and a passing run never waits for them.
+constexpr double patience = 60.0;
+
+// A 1280x720 Xvfb of this test process's own, started once; DISPLAY names it afterwards.
+Display* privateDisplay();
+
+// The process's exit code, or -1 when it has not ended in time (it is killed then).
+int exitCode(pid_t pid, double seconds);
+
+// The next event of the given type, or false when none came in time.
+bool nextEvent(Display* display, int type, XEvent& event, double seconds = patience);
+
+// True when the window's columns from left on show both white ground and flower tints.
+bool showsFlowers(Display* display, Window window, int left = 0);
+bool waitForFlowers(Display* display, Window window, int left = 0);
