@@ -72,7 +72,7 @@ int64_t rasterStampAvx2(const RasterStampRows& job) {
     const Avx2Sampler sampler{_mm256_set1_ps(stamp.uX), _mm256_set1_ps(stamp.vX),
                               _mm256_set1_ps(static_cast<float>(field.size) + 0.99609375f),
                               _mm256_set1_epi32(2 | (2 * field.pitch) << 16),
-                              reinterpret_cast<const int*>(field.columnPairs.data())};
+                              reinterpret_cast<const int*>(job.columnPairs)};
     const __m256i colour = _mm256_set1_epi32(static_cast<int>(stamp.colour));
     int64_t tested = 0;
     for (int32_t row = 0; row < job.rows; ++row) {

@@ -315,6 +315,7 @@ void composeBand(void* context, int bandIndex) {
                 continue;
             }
             const RasterStampRows job{c.field,
+                                      c.field->columnPairs.data(),
                                       &c.stamps[reach.stamp],
                                       first,
                                       end - first,

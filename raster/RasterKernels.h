@@ -14,6 +14,8 @@ struct RasterRowSpan {
 
 struct RasterStampRows {
     const RasterField* field;
+    const uint8_t* columnPairs;  // the field's, apart: the AVX2 file calls nothing of std::vector's,
+                                 // whose out-of-line copies the linker might take from it
     const RasterStamp* stamp;
     int32_t areaTop;  // the area row of rows[0]
     int32_t rows;
