@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cstddef>
 
 namespace {
 
@@ -45,15 +46,16 @@ void setText(FpsMeter& meter, double rate, double load) {
     std::snprintf(meter.load, sizeof meter.load, "Load: %.1f%%", load);
 }
 
-void quad(int x, int y, int width, int height) {
-    glVertex2i(x, y);
-    glVertex2i(x + width, y);
-    glVertex2i(x + width, y + height);
-    glVertex2i(x, y + height);
-}
+// Where the display goes: rectangles in pixels from the bottom left, the box shaded, the
+// text lit.
+struct Painter {
+    void* target;
+    void (*shade)(void* target, int x, int y, int width, int height);
+    void (*light)(void* target, int x, int y, int width, int height);
+};
 
-// Each run of lit pixels in a glyph row is one quad; y is the line's bottom, in pixels.
-void textQuads(const char* text, int x, int y, int scale) {
+// Each run of lit pixels in a glyph row is one rectangle; y is the line's bottom, in pixels.
+void paintText(const Painter& painter, const char* text, int x, int y, int scale) {
     for (; *text; ++text, x += advance * scale) {
         const Glyph* glyph = findGlyph(*text);
         if (!glyph)
@@ -69,7 +71,7 @@ void textQuads(const char* text, int x, int y, int scale) {
                 const int first = column;
                 while (column < glyphWidth && lit(column))
                     ++column;
-                quad(x + first * scale, rowY, (column - first) * scale, scale);
+                painter.light(painter.target, x + first * scale, rowY, (column - first) * scale, scale);
             }
         }
     }
@@ -95,14 +97,54 @@ void fpsMeterCount(FpsMeter& meter, int64_t startNs, int64_t endNs) {
     meter.busyNs = 0;
 }
 
-void fpsOverlayDraw(const FpsMeter& meter, int width, int height) {
+namespace {
+
+void paint(const FpsMeter& meter, int height, const Painter& painter) {
     // Readable from across the room on a 1080p screen: 3 pixels a font pixel there.
     const int scale = height >= 720 ? height / 360 : height >= 240 ? 2 : 1;
     const int columns = static_cast<int>(std::max(std::strlen(meter.rate), std::strlen(meter.load)));
     const int margin = 4 * scale;
     const int boxWidth = (columns * advance - 1 + 2 * padding) * scale;
     const int boxHeight = (2 * lineHeight - 3 + 2 * padding) * scale;
+    painter.shade(painter.target, margin, margin, boxWidth, boxHeight);
+    const int left = margin + padding * scale;
+    const int bottom = margin + padding * scale;
+    paintText(painter, meter.load, left, bottom, scale);
+    paintText(painter, meter.rate, left, bottom + lineHeight * scale, scale);
+}
 
+void quad(int x, int y, int width, int height) {
+    glVertex2i(x, y);
+    glVertex2i(x + width, y);
+    glVertex2i(x + width, y + height);
+    glVertex2i(x, y + height);
+}
+
+struct Pixels {
+    uint32_t* pixels;
+    ptrdiff_t stride;
+    int width;
+    int height;
+};
+
+// Over each pixel of the rectangle that lies in the frame; rows count from the top there.
+template <typename Change>
+void eachPixel(void* target, int x, int y, int width, int height, Change change) {
+    const Pixels& frame = *static_cast<const Pixels*>(target);
+    const int top = std::max(frame.height - (y + height), 0);
+    const int bottom = std::min(frame.height - y, frame.height);
+    const int left = std::max(x, 0);
+    const int right = std::min(x + width, frame.width);
+    for (int row = top; row < bottom; ++row)
+        for (int column = left; column < right; ++column) {
+            uint32_t& pixel = frame.pixels[row * frame.stride + column];
+            pixel = change(pixel);
+        }
+}
+
+}  // namespace
+
+void fpsOverlayDraw(const FpsMeter& meter, int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -118,17 +160,37 @@ void fpsOverlayDraw(const FpsMeter& meter, int width, int height) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.65f);
-    quad(margin, margin, boxWidth, boxHeight);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    const int left = margin + padding * scale;
-    const int bottom = margin + padding * scale;
-    textQuads(meter.load, left, bottom, scale);
-    textQuads(meter.rate, left, bottom + lineHeight * scale, scale);
+    paint(meter, height,
+          {nullptr,
+           [](void*, int x, int y, int w, int h) {
+               glColor4f(0.0f, 0.0f, 0.0f, 0.65f);
+               quad(x, y, w, h);
+           },
+           [](void*, int x, int y, int w, int h) {
+               glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+               quad(x, y, w, h);
+           }});
     glEnd();
 
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glPopAttrib();
+}
+
+void fpsOverlayCompose(const FpsMeter& meter, uint32_t* pixels, ptrdiff_t stride, int width, int height) {
+    Pixels frame{pixels, stride, width, height};
+    paint(meter, height,
+          {&frame,
+           [](void* target, int x, int y, int w, int h) {
+               // 65 % black over the frame, as the blended box: each channel keeps 35 %.
+               eachPixel(target, x, y, w, h, [](uint32_t pixel) {
+                   const uint32_t redBlue = (pixel & 0x00ff00ffu) * 90 >> 8 & 0x00ff00ffu;
+                   const uint32_t green = (pixel & 0x0000ff00u) * 90 >> 8 & 0x0000ff00u;
+                   return redBlue | green;
+               });
+           },
+           [](void* target, int x, int y, int w, int h) {
+               eachPixel(target, x, y, w, h, [](uint32_t) { return 0x00ffffffu; });
+           }});
 }

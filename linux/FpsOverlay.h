@@ -2,6 +2,7 @@
 // a dark box, so that it reads on white as on the flowers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct FpsMeter {
@@ -20,3 +21,6 @@ void fpsMeterCount(FpsMeter& meter, int64_t startNs, int64_t endNs);
 
 // Draws the text over the frame, in the current context, and leaves its state as it was.
 void fpsOverlayDraw(const FpsMeter& meter, int width, int height);
+
+// The same over a frame of the raster path's pixels, rows from the top.
+void fpsOverlayCompose(const FpsMeter& meter, uint32_t* pixels, ptrdiff_t stride, int width, int height);

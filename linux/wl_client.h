@@ -12,6 +12,7 @@
 #include "WakeRule.h"
 #include "wl_idle.h"
 #include "wl_layout.h"
+#include "wl_pixels.h"
 
 struct wl_buffer;
 struct wl_callback;
@@ -67,10 +68,11 @@ struct WlOutput {
     int bufferHeight;
     wl_egl_window* eglWindow;
     EGLSurface eglSurface;
-    wl_buffer* white;    // without EGL
-    wl_callback* frame;  // asked for with the last frame, until the compositor wants the next
-    long drawnStep;      // -1: none, or the surface or the layout changed
-    int failedSwaps;     // in a row: the surface is made anew once, then the output shows white
+    wl_buffer* white;       // without EGL
+    WlPixelBuffers pixels;  // the raster path's, of the output's part of the scene
+    wl_callback* frame;     // asked for with the last frame, until the compositor wants the next
+    long drawnStep;         // -1: none, or the surface or the layout changed
+    int failedSwaps;        // in a row: the surface is made anew once, then the output shows white
 };
 
 struct WlClient {
@@ -113,7 +115,8 @@ struct WlClient {
     EGLDisplay eglDisplay;
     EGLConfig eglConfig;
     EGLContext eglContext;
-    bool egl;          // false: white buffers
+    bool raster;       // the scene composes into shared memory: no EGL
+    bool egl;          // false: white buffers, or the raster path's
     bool surfaceless;  // a context can be current without a surface
 
     bool sceneStarted;

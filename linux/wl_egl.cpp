@@ -87,7 +87,8 @@ bool startEgl(WlClient& client, std::string& why) {
         why = "EGL made no OpenGL context";
         return false;
     }
-    client.surfaceless = extensionListed(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+    client.surfaceless =
+        extensionListed(eglQueryString(client.eglDisplay, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
     client.egl = true;
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include "GlProc.h"
 #include "InputWatchdog.h"
 #include "session_bus.h"
+#include "viewporter-client-protocol.h"
 #include "wl_client.h"
 
 namespace {
@@ -33,8 +36,9 @@ struct WlRun {
     SessionBus* bus;
 };
 
-bool drawable(const WlOutput& output) {
-    return output.eglSurface != EGL_NO_SURFACE && !output.frame;
+bool drawable(const WlClient& client, const WlOutput& output) {
+    const bool surface = client.raster ? output.surface && output.bufferWidth > 0 : output.eglSurface != EGL_NO_SURFACE;
+    return surface && !output.frame;
 }
 
 // Makes the surfaces that outputs lack, drops those the compositor closed, fits them to their
@@ -60,7 +64,16 @@ void reconcile(WlRun& run) {
         for (auto& output : client.outputs)
             output->drawnStep = -1;
     }
-    if (client.sceneStarted || !client.egl)
+    if (client.sceneStarted || (client.raster && placed == 0))
+        return;
+    if (client.raster) {
+        startHostScene(*run.options, client.area.width, client.area.height);
+        client.sceneStarted = true;
+        client.sceneWidth = client.area.width;
+        client.sceneHeight = client.area.height;
+        return;
+    }
+    if (!client.egl)
         return;
     const auto first = std::find_if(client.outputs.begin(), client.outputs.end(),
                                     [](const auto& output) { return output->eglSurface != EGL_NO_SURFACE; });
@@ -119,14 +132,52 @@ void wake(void* system, bool readable) {
 FrameWants wants(void* system, long step) {
     const WlClient& client = static_cast<WlRun*>(system)->client;
     // On battery only a surface that has no picture yet takes a frame.
-    const bool paused = sessionBusOnBattery(static_cast<WlRun*>(system)->bus);
+    const SessionBus* bus = static_cast<WlRun*>(system)->bus;
+    const bool paused = bus && sessionBusOnBattery(bus);
     FrameWants wanted{false, false};
     for (const auto& output : client.outputs)
-        if (drawable(*output) && (!paused || output->drawnStep < 0)) {
+        if (drawable(client, *output) && (!paused || output->drawnStep < 0)) {
             wanted.canDraw = true;
             wanted.behind = wanted.behind || output->drawnStep != step;
         }
     return wanted;
+}
+
+// The raster path's frame on one output: its part of the scene composed into a buffer that
+// the compositor does not hold. A part finer than the output's pixels, beside an output of a
+// higher scale, is scaled down by the compositor.
+void compose(WlClient& client, WlOutput& output, long step, const FpsMeter* overlay) {
+    static bool said = false;
+    const ScenePart part = scenePartOf(client.area, placeOf(output));
+    if (output.pixels.width != part.width || output.pixels.height != part.height) {
+        wlPixelBuffersDrop(output.pixels);
+        if (!wlPixelBuffersMake(output.pixels, client.shm, part.width, part.height)) {
+            if (!said)
+                std::fprintf(stderr, "petalrain: no shared memory for the frames of output %s\n", output.name.c_str());
+            said = true;
+            return;
+        }
+        if (part.width != output.bufferWidth || part.height != output.bufferHeight) {
+            if (output.viewport) {
+                wp_viewport_set_destination(output.viewport, output.width, output.height);
+                wl_surface_set_buffer_scale(output.surface, 1);
+            } else {
+                wl_surface_set_buffer_scale(output.surface, static_cast<int32_t>(std::lround(client.area.scale)));
+            }
+        }
+    }
+    WlPixelBuffer* buffer = wlPixelBuffersFree(output.pixels);
+    if (!buffer)
+        return;
+    sceneComposePart(part.x, part.y, part.width, part.height, buffer->pixels, part.width);
+    if (overlay)
+        fpsOverlayCompose(*overlay, buffer->pixels, part.width, part.width, part.height);
+    wl_surface_attach(output.surface, buffer->buffer, 0, 0);
+    wl_surface_damage(output.surface, 0, 0, INT32_MAX, INT32_MAX);
+    askForFrame(output);
+    wl_surface_commit(output.surface);
+    buffer->busy = true;
+    output.drawnStep = step;
 }
 
 void draw(void* system, long step, const FpsMeter* overlay) {
@@ -137,7 +188,11 @@ void draw(void* system, long step, const FpsMeter* overlay) {
         sceneResize(client.sceneWidth, client.sceneHeight);
     }
     for (auto& output : client.outputs) {
-        if (!drawable(*output) || output->drawnStep == step || !makeCurrent(client, output.get()))
+        if (client.raster && drawable(client, *output) && output->drawnStep != step) {
+            compose(client, *output, step, overlay);
+            continue;
+        }
+        if (!drawable(client, *output) || output->drawnStep == step || !makeCurrent(client, output.get()))
             continue;
         glViewport(0, 0, output->bufferWidth, output->bufferHeight);
         const ScenePart part = scenePartOf(client.area, placeOf(*output));
@@ -311,7 +366,8 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
     int code = checkCompositor(client, modeName(options));
     if (code == 0) {
         std::string why;
-        if (!startEgl(client, why))
+        client.raster = hostSceneWithoutGl(options);
+        if (!client.raster && !startEgl(client, why))
             giveUpEgl(client, why);
         if (client.saver)
             inputWatchdogStart();

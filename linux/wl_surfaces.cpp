@@ -114,6 +114,7 @@ void dropLayerSurface(WlClient& client, WlOutput& output) {
         wl_callback_destroy(output.frame);
     if (output.white)
         wl_buffer_destroy(output.white);
+    wlPixelBuffersDrop(output.pixels);
     if (output.viewport)
         wp_viewport_destroy(output.viewport);
     if (output.fractional)
@@ -138,7 +139,7 @@ void fitLayerSurface(WlClient& client, WlOutput& output) {
     const double scale = scaleOf(output);
     const int width = pixelExtent(output.width, scale);
     const int height = pixelExtent(output.height, scale);
-    const bool fresh = output.eglSurface == EGL_NO_SURFACE && !output.white;
+    const bool fresh = output.eglSurface == EGL_NO_SURFACE && !output.white && !output.pixels.memory;
     if (!fresh && width == output.bufferWidth && height == output.bufferHeight)
         return;
     output.bufferWidth = width;
@@ -153,6 +154,11 @@ void fitLayerSurface(WlClient& client, WlOutput& output) {
 
     if (output.eglSurface != EGL_NO_SURFACE) {
         wl_egl_window_resize(output.eglWindow, width, height, 0, 0);
+        return;
+    }
+    // The raster path's buffers come with the next frame, at the size of the output's part.
+    if (client.raster) {
+        wlPixelBuffersDrop(output.pixels);
         return;
     }
     std::string why;

@@ -9,7 +9,9 @@
 #include "GlProc.h"
 #include "InputWatchdog.h"
 #include "session_bus.h"
+#include "SceneRenderer.h"
 #include "x11_idle.h"
+#include "x11_image.h"
 #include "x11_input.h"
 #include "x11_saver.h"
 #include "x11_window.h"
@@ -17,7 +19,9 @@
 namespace {
 
 struct X11Run {
-    GlxWindow target;
+    X11Window target;
+    bool raster;  // shown through image, not OpenGL
+    X11Image image;
     X11Saving* saving;
     bool running;
     bool mapped;
@@ -96,10 +100,37 @@ FrameWants wants(void* system, long step) {
     return {showing, showing && changed};
 }
 
+// The raster path's frame: composed into the image's memory, which the server then reads.
+void compose(X11Run& run, long step, const FpsMeter* overlay) {
+    // The image is made with the first frame, and anew at each new size.
+    if (!run.image.image || run.width != run.drawnWidth || run.height != run.drawnHeight) {
+        run.drawnWidth = run.width;
+        run.drawnHeight = run.height;
+        x11ImageDrop(run.image);
+        std::string why;
+        if (!x11ImageMake(run.image, run.target.display, run.target.window, run.target.visual, run.target.depth,
+                          run.drawnWidth, run.drawnHeight, why)) {
+            std::fprintf(stderr, "petalrain: %s\n", why.c_str());
+            run.running = false;
+            return;
+        }
+        sceneResize(run.drawnWidth, run.drawnHeight);
+    }
+    sceneComposePart(0, 0, run.drawnWidth, run.drawnHeight, run.image.pixels, run.image.stride);
+    if (overlay)
+        fpsOverlayCompose(*overlay, run.image.pixels, run.image.stride, run.drawnWidth, run.drawnHeight);
+    x11ImageShow(run.image);
+    run.drawnStep = step;
+}
+
 void draw(void* system, long step, const FpsMeter* overlay) {
     X11Run& run = *static_cast<X11Run*>(system);
     if (!run.mapped || run.obscured)
         return;
+    if (run.raster) {
+        compose(run, step, overlay);
+        return;
+    }
     if (run.width != run.drawnWidth || run.height != run.drawnHeight) {
         run.drawnWidth = run.width;
         run.drawnHeight = run.height;
@@ -116,12 +147,32 @@ void draw(void* system, long step, const FpsMeter* overlay) {
 
 }  // namespace
 
-void runOnWindow(GlxWindow& window, const HostOptions& options, int signalFile, X11Saving* saving) {
+bool openWindowForScene(Display* display, HostOptions& options, X11Window& window, std::string& error) {
+    if (hostSceneWithoutGl(options)) {
+        std::string why;
+        if (openX11Window(display, options, false, window, why))
+            return true;
+        std::fprintf(stderr, "petalrain: %s; drawing with OpenGL\n", why.c_str());
+        options.renderer = SceneRenderer::Sprite;
+    }
+    return openX11Window(display, options, true, window, error);
+}
+
+void runOnWindow(X11Window& window, const HostOptions& options, int signalFile, X11Saving* saving) {
     X11Run run{};
     run.target = window;
     run.saving = saving;
     setGlProcLookup(glxProcAddress);
     startHostScene(options, run.target.width, run.target.height);
+    // Told only by the context's renderer: its window may not take the pixels as they are.
+    run.raster = sceneActiveRenderer() == SceneRenderer::Raster;
+    if (run.raster && !x11ImageFitsVisual(window.visual, window.depth)) {
+        sceneRelease();
+        HostOptions withGl = options;
+        withGl.renderer = SceneRenderer::Sprite;
+        startHostScene(withGl, run.target.width, run.target.height);
+        run.raster = false;
+    }
     run.running = true;
     run.mapped = run.target.viewable;
     run.width = run.drawnWidth = run.target.width;
@@ -137,6 +188,7 @@ void runOnWindow(GlxWindow& window, const HostOptions& options, int signalFile, 
         inputWatchdogShowing(false);
     // The scene goes while its context is still current, so the model's buffers go with it.
     sceneRelease();
+    x11ImageDrop(run.image);
 }
 
 int runX11Host(const HostOptions& options, int signalFile) {
@@ -148,17 +200,18 @@ int runX11Host(const HostOptions& options, int signalFile) {
     installXErrorTrap();
     if (options.saver)
         return runX11Saver(display, options, signalFile);
-    GlxWindow target{};
+    X11Window target{};
     std::string error;
-    if (!openGlxWindow(display, options, target, error)) {
+    HostOptions shown = options;
+    if (!openWindowForScene(display, shown, target, error)) {
         std::fprintf(stderr, "petalrain: %s\n", error.c_str());
         return 1;
     }
     if (!target.depthBuffer)
         std::fprintf(stderr, "petalrain: window 0x%lx has no depth buffer; far flowers may be drawn over near ones\n",
                      target.window);
-    runOnWindow(target, options, signalFile, nullptr);
-    closeGlxWindow(target);
+    runOnWindow(target, shown, signalFile, nullptr);
+    closeX11Window(target);
     // The connection closes with the process. Closed here, it would unload the OpenGL driver
     // first, and the sanitizer builds' leak report could no longer name the driver's own memory.
     return 0;

@@ -28,9 +28,10 @@ Showing show(Display* display, const HostOptions& options, int signalFile, Sessi
         std::fprintf(stderr, "petalrain: cannot grab the keyboard and pointer: another program holds them\n");
         return Showing::Refused;
     }
-    GlxWindow window{};
+    X11Window window{};
     std::string error;
-    if (!openGlxWindow(display, options, window, error)) {
+    HostOptions shown = options;
+    if (!openWindowForScene(display, shown, window, error)) {
         releaseInput(display);
         std::fprintf(stderr, "petalrain: %s\n", error.c_str());
         return Showing::Failed;
@@ -39,8 +40,8 @@ Showing show(Display* display, const HostOptions& options, int signalFile, Sessi
     saving.bus = bus;
     saving.idle = idle;
     placePointer(display, saving.rule);
-    runOnWindow(window, options, signalFile, &saving);
-    closeGlxWindow(window);
+    runOnWindow(window, shown, signalFile, &saving);
+    closeX11Window(window);
     releaseInput(display);
     return saving.woken ? Showing::EndedByInput : Showing::Stopped;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "GlProc.h"
+#include "x11_image.h"
 
 namespace {
 
@@ -70,6 +71,22 @@ XVisualInfo* bestGlVisual(Display* display) {
     return nullptr;
 }
 
+// The raster path's own window: the screen's visual, or the one named, if the scene's
+// pixels go to it as they are. No OpenGL is asked, so none is loaded.
+XVisualInfo* rasterVisual(Display* display, const HostOptions& options, std::string& error) {
+    const VisualID id = options.visual == HostVisual::Id
+                            ? options.visualId
+                            : XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+    XVisualInfo* visual = visualById(display, id);
+    if (!visual || !x11ImageFitsVisual(visual->visual, visual->depth)) {
+        error = "visual " + windowName(id) + (visual ? " is not 24-bit true colour" : " is not on this screen");
+        if (visual)
+            XFree(visual);
+        return nullptr;
+    }
+    return visual;
+}
+
 // -visual as XScreenSaver's hacks take it; the visual must do OpenGL.
 XVisualInfo* visualForOwnWindow(Display* display, const HostOptions& options, std::string& error) {
     if (options.visual == HostVisual::Best) {
@@ -106,7 +123,7 @@ void setFullscreenHint(Display* display, Window window) {
 
 // A saver's window is override-redirect over the root window's whole size, every monitor:
 // no window manager places, decorates or stacks it.
-Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, GlxWindow& target) {
+Window createOwnWindow(Display* display, const XVisualInfo& visual, const HostOptions& options, X11Window& target) {
     int& width = target.width;
     int& height = target.height;
     const int screen = DefaultScreen(display);
@@ -169,12 +186,12 @@ void installXErrorTrap() {
     XSetErrorHandler(noteXError);
 }
 
-bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& target, std::string& error) {
+bool openX11Window(Display* display, const HostOptions& options, bool openGl, X11Window& target, std::string& error) {
     target = {};
     target.display = display;
     XVisualInfo* visual = nullptr;
     if (options.target == HostTarget::OwnWindow) {
-        visual = visualForOwnWindow(display, options, error);
+        visual = openGl ? visualForOwnWindow(display, options, error) : rasterVisual(display, options, error);
         if (!visual)
             return false;
         target.ownWindow = true;
@@ -193,8 +210,11 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
         }
         visual = visualOfWindow(display, attributes);
         int usesGl = 0;
-        if (!visual || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
-            error = "window " + windowName(window) + " (" + origin + ") has a visual without OpenGL";
+        const bool fits = openGl ? visual && glXGetConfig(display, visual, GLX_USE_GL, &usesGl) == 0 && usesGl
+                                 : visual && x11ImageFitsVisual(visual->visual, visual->depth);
+        if (!fits) {
+            error = "window " + windowName(window) + " (" + origin + ") has a visual " +
+                    (openGl ? "without OpenGL" : "that is not 24-bit true colour");
             if (visual)
                 XFree(visual);
             return false;
@@ -206,6 +226,13 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
         XSelectInput(display, window, watchedEvents);
     }
 
+    target.visual = visual->visual;
+    target.depth = visual->depth;
+    if (!openGl) {
+        XFree(visual);
+        target.depthBuffer = true;  // the raster path needs none
+        return true;
+    }
     int doubleBuffered = 0;
     glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffered);
     target.doubleBuffered = doubleBuffered != 0;
@@ -216,19 +243,20 @@ bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& targ
     XFree(visual);
     if (!target.context || !glXMakeCurrent(display, target.window, target.context)) {
         error = "no OpenGL context for window " + windowName(target.window);
-        closeGlxWindow(target);
+        closeX11Window(target);
         return false;
     }
     stopWaitingForVerticalSync(display, target.window);
     return true;
 }
 
-void closeGlxWindow(GlxWindow& target) {
+void closeX11Window(X11Window& target) {
     if (!target.display)
         return;
-    glXMakeCurrent(target.display, None, nullptr);
-    if (target.context)
+    if (target.context) {
+        glXMakeCurrent(target.display, None, nullptr);
         glXDestroyContext(target.display, target.context);
+    }
     if (target.ownWindow) {
         XDestroyWindow(target.display, target.window);
         XFreeColormap(target.display, target.colormap);

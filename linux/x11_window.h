@@ -8,11 +8,13 @@
 
 #include "HostOptions.h"
 
-struct GlxWindow {
+struct X11Window {
     Display* display;
     Window window;
     bool ownWindow;
-    GLXContext context;
+    GLXContext context;  // none for the raster path
+    Visual* visual;
+    int depth;
     bool doubleBuffered;
     bool depthBuffer;  // without one, far flowers can cover near ones
     int width;
@@ -22,13 +24,13 @@ struct GlxWindow {
     Colormap colormap;  // own window's, freed with it (the saver daemon makes one per showing)
 };
 
-// Opens the window that the options name and makes a context current on it. False, with
-// a message naming the window, when it does not exist or cannot take OpenGL, or when the
-// visual asked for has no depth buffer.
-bool openGlxWindow(Display* display, const HostOptions& options, GlxWindow& target, std::string& error);
+// Opens the window that the options name and, with openGl, makes a context current on it.
+// False, with a message naming the window, when it does not exist or cannot take OpenGL
+// (or, without, the raster path's pixels), or when the visual asked for has no depth buffer.
+bool openX11Window(Display* display, const HostOptions& options, bool openGl, X11Window& target, std::string& error);
 
 // Releases the context, and destroys the window when it is our own.
-void closeGlxWindow(GlxWindow& target);
+void closeX11Window(X11Window& target);
 
 // The context's entry-point lookup, for the loader and the scene.
 void* glxProcAddress(const char* name);

@@ -11,6 +11,7 @@
 #include "SceneSeed.h"
 
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -96,6 +97,12 @@ void sceneDrawPart(int x, int y, int width, int height) {
 void sceneComposePart(int x, int y, int width, int height, uint32_t* pixels, ptrdiff_t stride) {
     const RasterView view{flowerScene.fovY, flowerScene.nearPlane, flowerScene.farPlane, saverGeometry.width,
                           static_cast<int32_t>(viewHeight())};
+    if (framePathTaken().renderer != SceneRenderer::Raster) {
+        // Without the raster path (no model to draw) the screen stays white, as on OpenGL.
+        for (int row = 0; row < height; ++row)
+            std::fill_n(pixels + row * stride, width, rasterBackground);
+        return;
+    }
     framePathCompose(currentFlowers(), view, {pixels, x, y, width, height, stride});
 }
 

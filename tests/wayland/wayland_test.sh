@@ -49,8 +49,11 @@ joined_matches() {  # two outputs: their photographs side by side show expected.
         matches_expected "$run/joined.png"
 }
 
-with_egl_faults() {  # VARIABLE=VALUE, then --wayland's options; EGL from the faults library, the protocol logged
-    exec_in_session env LD_PRELOAD="$run/${egl_faults##*/}" WAYLAND_DEBUG=1 "$1" "$run/petalrain" --wayland "${@:2}" \
+# EGL from the faults library, on a path by name: where OpenGL is software the raster path
+# would need no EGL at all.
+with_egl_faults() {  # VARIABLE=VALUE, then --wayland's options; the protocol logged
+    exec_in_session env LD_PRELOAD="$run/${egl_faults##*/}" WAYLAND_DEBUG=1 "$1" "$run/petalrain" --wayland \
+        --renderer sprite "${@:2}" \
         2>"$run/saver.log" &
     saver_pid=$!
     pids+=("$saver_pid")
@@ -143,7 +146,7 @@ white_without_opengl)
     # output's 160 x 90 logical pixels (320 x 180 at scale 2).
     start_sway 320x180 2
     exec_in_session env __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent WAYLAND_DEBUG=1 "$run/petalrain" --wayland \
-        2>"$run/saver.log" &
+        --renderer sprite 2>"$run/saver.log" &
     saver_pid=$!
     pids+=("$saver_pid")
     await $patience "the output is not white" all_white

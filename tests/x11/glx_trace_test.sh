@@ -14,11 +14,12 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 
 frames=4
-options=(--seed 9 --count 3000 --frames "$frames")
+# An OpenGL path by name: where OpenGL is software the host would take the raster path.
+options=(--seed 9 --count 3000 --frames "$frames" --renderer sprite)
 apitrace trace --api gl -o "$work/host.trace" "$host" --fullscreen "${options[@]}" >/dev/null 2>&1
 apitrace dump-images -o "$work/replay" --calls=frame "$work/host.trace" >/dev/null
 replayed=$(ls "$work"/replay*.png | tail -n 1)
-"$renderer" --width 640 --height 360 --flowers 3000 --seed 9 --frames "$frames" --out "$work/drawn" >/dev/null
+"$renderer" --width 640 --height 360 --flowers 3000 --seed 9 --frames "$frames" --renderer sprite --out "$work/drawn" >/dev/null
 
 tinted=$(convert "$replayed" -fill black +opaque white -format '%[fx:round((1 - mean) * w * h)]' info:)
 differing=$(compare -metric AE "$replayed" "$work/drawn/frame_000$frames.png" null: 2>&1 || true)

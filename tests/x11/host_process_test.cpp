@@ -130,18 +130,34 @@ TEST_F(HostProcessTest, OwnWindowEndsOnEscape) {
 constexpr uint32_t comparedSeed = 20261209;
 
 // The host adds nothing to the scene's frames: after the same frames, the window shows
-// what the headless context draws for the same seed and size. The frame-rate display
-// shows text on its dark box in the bottom left and leaves the rest of every frame as it was.
+// what the scene draws headless for the same seed, size and path (the raster path's image
+// or OpenGL). The frame-rate display shows text on its dark box in the bottom left and
+// leaves the rest of every frame as it was.
 TEST_F(HostProcessTest, FramesMatchTheHeadlessRendererWithAndWithoutTheFrameRate) {
     constexpr int width = 320, height = 180, frames = 5;
-    ASSERT_TRUE(headlessGlOpen(width, height));
-    sceneStart({width, height, 2000, 150, true, comparedSeed, SceneRenderer::Automatic});
-    for (int i = 0; i < frames; ++i)
-        sceneRenderFrame();
+    const SceneStart scene{width, height, 2000, 150, true, comparedSeed, SceneRenderer::Automatic};
+    const bool withGl = !sceneStartWithoutGl(scene);
+    ASSERT_TRUE(!withGl || headlessGlOpen(width, height));
+    sceneStart(scene);
     std::vector<uint8_t> rgba(width * height * 4);
-    headlessGlReadPixels(rgba.data());
+    if (withGl) {
+        for (int i = 0; i < frames; ++i)
+            sceneRenderFrame();
+        headlessGlReadPixels(rgba.data());
+        headlessGlClose();
+    } else {
+        std::vector<uint32_t> composed(width * height);
+        for (int i = 0; i < frames; ++i)
+            sceneAdvance();
+        sceneComposePart(0, 0, width, height, composed.data(), width);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t pixel = composed[(height - 1 - y) * width + x];
+                uint8_t* out = &rgba[(y * width + x) * 4];
+                out[0] = pixel >> 16 & 255, out[1] = pixel >> 8 & 255, out[2] = pixel & 255;
+            }
+    }
     sceneRelease();
-    headlessGlClose();
 
     for (const bool fps : {false, true}) {
         const Window window = createWindow(width, height);
