@@ -66,6 +66,7 @@ sleep 2
 sample_share "waiting after one showing, over $wait_seconds s" "$pid" "$wait_seconds"
 resident "waiting after one showing" "$pid"
 kill "$pid" "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null || true  # no motion from it reaches the next saver
 
 echo "== --saver shown at 1920x1080"
 for driver in llvmpipe GALLIUM_NOOP=1; do
