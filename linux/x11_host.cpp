@@ -38,7 +38,12 @@ void handleEvent(X11Run& run, XEvent& event) {
     if (run.saving) {
         if (run.saving->idle)
             idleWatchNews(*run.saving->idle, event);
-        run.saving->woken = run.saving->woken || endsSaver(event, run.saving->rule);
+        // The input goes back and the window goes at once; the scene is released after.
+        if (!run.saving->woken && endsSaver(event, run.saving->rule)) {
+            run.saving->woken = true;
+            XUnmapWindow(run.target.display, window);
+            releaseInput(run.target.display);
+        }
         run.running = run.running && !run.saving->woken;
         // A monitor added or taken away changes the root window: the saver covers it all.
         if (event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(run.target.display))

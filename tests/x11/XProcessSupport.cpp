@@ -18,22 +18,30 @@ pid_t xvfb;
 
 // Xvfb picks a free display and writes its number, then a line end in a second write:
 // the pipe stays open until both came, or the server dies.
+std::string startXvfb(pid_t& server) {
+    int channel[2];
+    if (pipe(channel) != 0 || (server = fork()) < 0)
+        return {};
+    if (server == 0) {
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(channel[1]).c_str(), "-screen", "0", "1280x720x24",
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(channel[1]);
+    std::string name = ":";
+    char c = 0;
+    while (read(channel[0], &c, 1) == 1 && c != '\n')
+        name += c;
+    close(channel[0]);
+    return name.size() > 1 ? name : std::string();
+}
+
 Display* privateDisplay() {
     static Display* display = [] {
-        int channel[2];
-        if (pipe(channel) != 0 || (xvfb = fork()) < 0)
+        const std::string name = startXvfb(xvfb);
+        if (name.empty())
             return static_cast<Display*>(nullptr);
-        if (xvfb == 0) {
-            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(channel[1]).c_str(), "-screen", "0", "1280x720x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(channel[1]);
-        std::string name = ":";
-        char c = 0;
-        while (read(channel[0], &c, 1) == 1 && c != '\n')
-            name += c;
         std::atexit([] { kill(xvfb, SIGTERM); });
         setenv("DISPLAY", name.c_str(), 1);
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // a window not viewable yet

@@ -11,6 +11,11 @@ using Clock = std::chrono::steady_clock;
 // many times slower, and a passing run never waits for them.
 constexpr double patience = 60.0;
 
+#include <string>
+
+// Starts a 1280x720 Xvfb on a free display; its name, empty when it did not start.
+std::string startXvfb(pid_t& server);
+
 // A 1280x720 Xvfb of this test process's own, started once; DISPLAY names it afterwards.
 Display* privateDisplay();
 

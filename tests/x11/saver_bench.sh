@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Figures of the saver of its own on X11 (Xvfb, 1920x1080, default settings), printed, never
 # judged: --idle's share of a core and resident memory while it waits, and --saver's share
-# of a core while it shows, on Mesa's llvmpipe and under GALLIUM_NOOP=1.
+# of a core while it shows, on Mesa's llvmpipe and under GALLIUM_NOOP=1; the time from a key
+# press (xdotool's, its own start included) to the saver's exit at 1920x1080 and 3840x2160.
 # usage: saver_bench.sh [PETALRAIN]   (default build/native/linux/petalrain)
 #   SAVER_BENCH_WAIT_SECONDS: how long the wait is sampled (default 60)
 set -euo pipefail
@@ -16,10 +17,14 @@ finish() {
 }
 trap finish EXIT
 
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=("$!")
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
+start_xvfb() {  # WIDTHxHEIGHT
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
+    pids+=("$!")
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=:$(head -n 1 "$work/display")
+}
+start_xvfb 1920x1080
 
 # Resident memory: all of it, and the part that is the heap and other private memory rather
 # than libraries' pages.
@@ -61,6 +66,7 @@ sleep 2
 sample_share "waiting after one showing, over $wait_seconds s" "$pid" "$wait_seconds"
 resident "waiting after one showing" "$pid"
 kill "$pid" "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null || true  # no motion from it reaches the next saver
 
 echo "== --saver shown at 1920x1080"
 for driver in llvmpipe GALLIUM_NOOP=1; do
@@ -68,7 +74,25 @@ for driver in llvmpipe GALLIUM_NOOP=1; do
     pid=$!
     pids+=("$pid")
     sleep 4
+    kill -0 "$pid" 2>/dev/null || { echo "$driver: the saver ended: $(cat "$work/stderr")"; continue; }
     sample_share "$driver, sprite path$(grep -o ': drawing with the [a-z]* path' "$work/stderr" || true)" "$pid" 10
     resident "$driver, shown" "$pid"
     kill "$pid"
+done
+
+echo "== from a key press to the saver's exit, llvmpipe, sprite path (5 runs each)"
+for size in 1920x1080 3840x2160; do
+    start_xvfb $size
+    for _ in 1 2 3 4 5; do
+        "$host" --saver --renderer sprite 2>/dev/null &
+        pid=$!
+        until xwininfo -root -children 2>/dev/null | grep -q '"Petalrain"'; do sleep 0.2; done
+        sleep 2
+        since=$(date +%s%N)
+        xdotool keydown a
+        while kill -0 "$pid" 2>/dev/null; do sleep 0.001; done
+        ended=$(date +%s%N)
+        xdotool keyup a
+        printf '%-56s %7.1f ms\n' "$size, key to exit" "$(awk -v a="$since" -v b="$ended" 'BEGIN { print (b - a) / 1e6 }')"
+    done
 done

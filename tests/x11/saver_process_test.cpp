@@ -281,4 +281,66 @@ TEST_F(SaverProcessTest, IdleShowsAfterEachIdlePeriodUnlessInhibited) {
     close(fromCaller[0]);
 }
 
+// Another program owns the name: the daemon leaves it, says so once, and still runs.
+TEST_F(SaverProcessTest, ANameOwnedElsewhereIsLeftWithOneLine) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.open());
+    int fromOwner[2];
+    ASSERT_EQ(pipe(fromOwner), 0);
+    const pid_t owner = fork();
+    if (owner == 0) {
+        dup2(fromOwner[1], STDOUT_FILENO);
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), 1);
+        execl("/usr/bin/python3", "python3", "-c",
+              "import dbus, time\n"
+              "bus = dbus.SessionBus()\n"
+              "print(bus.request_name('org.freedesktop.ScreenSaver'), flush=True)\n"
+              "time.sleep(600)\n",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fromOwner[1]);
+    char owned[8] = {};
+    ASSERT_GT(read(fromOwner[0], owned, sizeof owned - 1), 0) << "the other program owns the name";
+    const pid_t daemon = start({"--idle", "600"}, {"DBUS_SESSION_BUS_ADDRESS=" + bus.address});
+    for (const auto end = Clock::now() + std::chrono::duration<double>(patience);
+         Clock::now() < end && errorText().find('\n') == std::string::npos;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string text = errorText();
+    EXPECT_NE(text.find("another program owns org.freedesktop.ScreenSaver"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    kill(daemon, SIGINT);
+    EXPECT_EQ(exitCode(daemon, patience), 0) << errorText();
+    kill(owner, SIGTERM);
+    waitpid(owner, nullptr, 0);
+    close(fromOwner[0]);
+}
+
+// The X server's end is the session's: a shown saver, and a daemon that waits after its
+// first showing, leave quietly with it.
+TEST_F(SaverProcessTest, TheServerEndingEndsItWithZero) {
+    for (const bool daemon : {false, true}) {
+        pid_t server = 0;
+        const std::string name = startXvfb(server);
+        ASSERT_FALSE(name.empty());
+        Display* other = XOpenDisplay(name.c_str());
+        ASSERT_NE(other, nullptr);
+        XSelectInput(other, DefaultRootWindow(other), SubstructureNotifyMask);
+        XSync(other, False);
+        const pid_t saver =
+            start(daemon ? std::vector<std::string>{"--idle", "1"} : std::vector<std::string>{"--saver"},
+                  {"DISPLAY=" + name});
+        XEvent event{};
+        ASSERT_TRUE(nextEvent(other, MapNotify, event)) << errorText();
+        if (daemon) {
+            ASSERT_EQ(std::system(("DISPLAY=" + name + " xdotool key a").c_str()), 0);
+            ASSERT_TRUE(nextEvent(other, UnmapNotify, event)) << "the daemon waits again";
+        }
+        XCloseDisplay(other);
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+        EXPECT_EQ(exitCode(saver, patience), 0) << (daemon ? "--idle: " : "--saver: ") << errorText();
+    }
+}
+
 }  // namespace
