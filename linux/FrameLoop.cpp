@@ -53,7 +53,8 @@ void runFrameLoop(const FrameSurfaces& surfaces, const HostOptions& options, int
         inputWatchdogBeat();
         if (woken.stop)
             break;
-        if (!ready || (!finished && frameClockWait(clock, frameClockNow()) > 0))
+        // What came is handled before the next frame: input that ends a saver waits for none.
+        if (woken.readable || !ready || (!finished && frameClockWait(clock, frameClockNow()) > 0))
             continue;
 
         const int64_t frameStart = frameClockNow();

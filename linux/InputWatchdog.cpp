@@ -12,19 +12,27 @@ namespace {
 
 constexpr int64_t strandedNs = 2000000000;
 
-std::atomic<bool> showing{false};
+// The watch sleeps on the condition while nothing shows: a waiting daemon costs nothing.
+pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t shown = PTHREAD_COND_INITIALIZER;
+bool showing;
 std::atomic<int64_t> lastBeatNs{0};
 
 void* watch(void*) {
     const timespec tick{0, 250000000};
     for (;;) {
-        nanosleep(&tick, nullptr);
-        if (showing.load() && frameClockNow() - lastBeatNs.load() > strandedNs) {
+        pthread_mutex_lock(&lock);
+        while (!showing)
+            pthread_cond_wait(&shown, &lock);
+        const bool stranded = frameClockNow() - lastBeatNs.load() > strandedNs;
+        pthread_mutex_unlock(&lock);
+        if (stranded) {
             static const char line[] =
                 "petalrain: the saver has not come back to its input for 2 s; ending it so that the input goes back\n";
             (void)!write(2, line, sizeof line - 1);
             _exit(1);
         }
+        nanosleep(&tick, nullptr);
     }
     return nullptr;
 }
@@ -44,7 +52,10 @@ void inputWatchdogStart() {
 
 void inputWatchdogShowing(bool shows) {
     lastBeatNs = frameClockNow();
+    pthread_mutex_lock(&lock);
     showing = shows;
+    pthread_cond_signal(&shown);
+    pthread_mutex_unlock(&lock);
 }
 
 void inputWatchdogBeat() {
@@ -52,7 +63,10 @@ void inputWatchdogBeat() {
 }
 
 bool inputWatchdogArmed() {
-    return showing.load();
+    pthread_mutex_lock(&lock);
+    const bool armed = showing;
+    pthread_mutex_unlock(&lock);
+    return armed;
 }
 
 void stallIfAsked(long frame) {
