@@ -181,7 +181,12 @@ void compose(WlClient& client, WlOutput& output, long step, const FpsMeter* over
 }
 
 void draw(void* system, long step, const FpsMeter* overlay) {
-    WlClient& client = static_cast<WlRun*>(system)->client;
+    WlRun& run = *static_cast<WlRun*>(system);
+    WlClient& client = run.client;
+    // Input read while waiting ends the saver before another frame: at 4K on llvmpipe a frame
+    // takes longer than the input may wait.
+    if (run.phase == Phase::Showing && (wl_display_dispatch_pending(client.display) < 0 || client.woken))
+        return;
     if (client.sceneWidth != client.area.width || client.sceneHeight != client.area.height) {
         client.sceneWidth = client.area.width;
         client.sceneHeight = client.area.height;

@@ -42,8 +42,14 @@ void pointerEnter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* 
         return;
     client.pointerOriginX = (*on)->x;
     client.pointerOriginY = (*on)->y;
-    wakePointerAt(client.wakeRule, client.pointerOriginX + wl_fixed_to_double(x),
-                  client.pointerOriginY + wl_fixed_to_double(y));
+    const double atX = client.pointerOriginX + wl_fixed_to_double(x);
+    const double atY = client.pointerOriginY + wl_fixed_to_double(y);
+    // The first enter is where the pointer stood as the saver appeared; a later one is the
+    // pointer moving from one output's surface to the next, with no motion event of its own.
+    if (!client.wakeRule.placed)
+        wakePointerAt(client.wakeRule, atX, atY);
+    else if (client.showing && wakeOnMotion(client.wakeRule, atX, atY))
+        client.woken = true;
 }
 
 void pointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Figures of the saver modes on a headless sway at 1920x1080 (numbers printed, nothing
-# judged): the time from a click to the saver's exit; the share of a core and the resident
+# Figures of the saver modes on a headless sway at 1920x1080, or MODE (numbers printed,
+# nothing judged): the time from a click to the saver's exit; the share of a core and the resident
 # memory of --idle while it waits; the share of a core while the saver shows, on llvmpipe
 # (the sprite path) and under GALLIUM_NOOP=1 (OpenGL's CPU work alone), with sway's beside it.
-# usage: saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)]
+# usage: saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)] [MODE]
 set -euo pipefail
 wait_seconds=${3:-60}
+mode=${4:-1920x1080}
 tools=()
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -21,7 +22,7 @@ share_over() {  # SECONDS PID: percent of one core
     awk -v t=$((after - before)) -v hz="$hz" -v s="$1" 'BEGIN { printf "%.3f", t / hz / s * 100 }'
 }
 
-start_sway 1920x1080
+start_sway "$mode"
 mkfifo "$run/pointer.in"
 [ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
 exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
@@ -53,11 +54,11 @@ shown() {  # LABEL [env...]: the default scene shown, its share and sway's over 
     kill -TERM "$saver_pid"
     await_exit
 }
-shown "--saver at 1920x1080, llvmpipe"
+shown "--saver at $mode, llvmpipe"
 
 # From the click's handling by the compositor to the exit, five times.
 for _ in 1 2 3 4 5; do
-    start_saver --saver --count 2000
+    start_saver --saver
     await $patience "no flowers" shows_flowers HEADLESS-1 latency
     echo click >&9
     start=$(($(date +%s%N) / 1000000))

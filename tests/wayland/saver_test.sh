@@ -19,15 +19,14 @@ scene=(--count 2000 --size 150)
 
 # The virtual pointer, which gives the seat its pointer while it runs; pointer COMMAND
 # returns once the compositor has handled the command.
-start_pointer() {
+start_pointer() {  # [X Y]: where it starts, away from the edges that would clamp its moves
     mkfifo "$run/pointer.in"
     [ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
     exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
     pids+=($!)
     exec 9>"$run/pointer.in"
     await $patience "the virtual pointer did not start" grep -q ready "$run/pointer.log"
-    # Where it starts, away from the edges that would clamp its moves.
-    swaymsg seat seat0 cursor set 100 100
+    swaymsg seat seat0 cursor set "${1:-100}" "${2:-100}"
 }
 pointer_done() { grep -c done "$run/pointer.log" || true; }
 pointer_done_above() { [ "$(pointer_done)" -gt "$1" ]; }
@@ -61,7 +60,11 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Awaits the saver's end after input sent at START_MS, and says how long it took (a figure
 # for the log, never judged).
 await_exit_after() {
-    while running; do sleep 0.005; done
+    local deadline=$((SECONDS + patience))
+    while running; do
+        [ $SECONDS -lt $deadline ] || fail "still running $patience s after the input"
+        sleep 0.005
+    done
     echo "input to exit: $(($(now_ms) - $1)) ms (polled every 5 ms)"
     await_exit
 }
@@ -96,8 +99,11 @@ saver_hot_plug)
     running || fail "the saver ended: $(tail -n 3 "$run/saver.log")"
     ;;
 saver_motion)
+    # The jitter crosses from one output to the next: judged in the layout's coordinates, not
+    # each surface's own.
     start_sway 320x180
-    start_pointer
+    add_output HEADLESS-2 320x180 320
+    start_pointer 319 100
     start_saver --saver "${scene[@]}"
     await $patience "no flowers" shows_flowers HEADLESS-1 shown
     for move in "2 0" "-2 0" "0 2" "0 -2" "2 2" "-2 -2" "1 0" "-1 0" "0 1" "0 -1" "2 0" "-2 0"; do
