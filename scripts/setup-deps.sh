@@ -30,7 +30,7 @@ test_packages=(
     # the Wayland mode's tests: a headless sway and its photographs; weston, which has no
     # layer shell, and its window that covers an output; for the saver modes a virtual
     # keyboard, a window that logs the keys reaching it, and an idle daemon beside it
-    sway grim weston python3 wtype wev swayidle
+    sway grim weston python3 wtype wev swayidle swaylock
     # the saver modes' tests: a private D-Bus with an inhibiting caller and a stand-in UPower
     dbus-daemon python3-dbus python3-dbusmock
 )
