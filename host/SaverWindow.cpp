@@ -77,7 +77,13 @@ void makeContextUnlessSoftware(HDC deviceContext) {
         return;
     }
     hostState.renderContext = wglCreateContext(deviceContext);
-    wglMakeCurrent(deviceContext, hostState.renderContext);
+    if (!wglMakeCurrent(deviceContext, hostState.renderContext) && automatic) {
+        // Where no OpenGL can be had at all the raster path still draws.
+        if (hostState.renderContext)
+            deleteRenderContext();
+        sceneSetRenderer(SceneRenderer::Raster, "no OpenGL context could be had");
+        return;
+    }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     if (automatic && softwareGlRenderer(renderer)) {
         std::snprintf(why, sizeof why, "OpenGL here is %s, which draws on the CPU", renderer);

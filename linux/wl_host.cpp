@@ -15,6 +15,7 @@
 #include "HostScene.h"
 #include "GlProc.h"
 #include "InputWatchdog.h"
+#include "SceneRenderer.h"
 #include "session_bus.h"
 #include "viewporter-client-protocol.h"
 #include "wl_client.h"
@@ -349,7 +350,8 @@ const char* modeName(const HostOptions& options) {
 
 }  // namespace
 
-int runWaylandHost(const HostOptions& options, int signalFile) {
+int runWaylandHost(const HostOptions& asked, int signalFile) {
+    HostOptions options = asked;  // the raster path where no EGL can be had
     WlRun run{};
     WlClient& client = run.client;
     run.options = &options;
@@ -372,8 +374,17 @@ int runWaylandHost(const HostOptions& options, int signalFile) {
     if (code == 0) {
         std::string why;
         client.raster = hostSceneWithoutGl(options);
-        if (!client.raster && !startEgl(client, why))
-            giveUpEgl(client, why);
+        if (!client.raster && !startEgl(client, why)) {
+            // Where no OpenGL can be had at all the raster path still draws, unless a path was named.
+            if (sceneWantedRenderer() == SceneRenderer::Automatic) {
+                std::fprintf(stderr, "petalrain: no OpenGL on Wayland (%s); drawing with the raster path\n",
+                             why.c_str());
+                options.renderer = SceneRenderer::Raster;
+                client.raster = true;
+            } else {
+                giveUpEgl(client, why);
+            }
+        }
         if (client.saver)
             inputWatchdogStart();
         if (client.idleMs > 0) {

@@ -160,7 +160,14 @@ bool openWindowForScene(Display* display, HostOptions& options, X11Window& windo
         std::fprintf(stderr, "petalrain: %s; drawing with OpenGL\n", why.c_str());
         options.renderer = SceneRenderer::Sprite;
     }
-    return openX11Window(display, options, true, window, error);
+    if (openX11Window(display, options, true, window, error))
+        return true;
+    // Where no OpenGL can be had at all the raster path still draws, unless a path was named.
+    if (!window.withoutGl || sceneWantedRenderer() != SceneRenderer::Automatic)
+        return false;
+    std::fprintf(stderr, "petalrain: %s; drawing with the raster path\n", error.c_str());
+    options.renderer = SceneRenderer::Raster;
+    return openX11Window(display, options, false, window, error);
 }
 
 void runOnWindow(X11Window& window, const HostOptions& options, int signalFile, X11Saving* saving) {

@@ -192,8 +192,10 @@ bool openX11Window(Display* display, const HostOptions& options, bool openGl, X1
     XVisualInfo* visual = nullptr;
     if (options.target == HostTarget::OwnWindow) {
         visual = openGl ? visualForOwnWindow(display, options, error) : rasterVisual(display, options, error);
-        if (!visual)
+        if (!visual) {
+            target.withoutGl = openGl && options.visual == HostVisual::Best;
             return false;
+        }
         target.ownWindow = true;
         target.window = createOwnWindow(display, *visual, options, target);
     } else {
@@ -244,6 +246,7 @@ bool openX11Window(Display* display, const HostOptions& options, bool openGl, X1
     if (!target.context || !glXMakeCurrent(display, target.window, target.context)) {
         error = "no OpenGL context for window " + windowName(target.window);
         closeX11Window(target);
+        target.withoutGl = true;
         return false;
     }
     stopWaitingForVerticalSync(display, target.window);

@@ -21,7 +21,9 @@ struct X11Window {
     int height;
     bool viewable;
     Atom deleteWindow;  // own window: the window manager's close request
-    Colormap colormap;  // own window's, freed with it (the saver daemon makes one per showing)
+    Colormap colormap;
+    bool withoutGl;  // the failure was OpenGL's own: no GLX visual or context to be had  // own window's, freed with it
+                     // (the saver daemon makes one per showing)
 };
 
 // Opens the window that the options name and, with openGl, makes a context current on it.

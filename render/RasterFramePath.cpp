@@ -39,11 +39,11 @@ uint32_t channel(float value) {
 // One flower's stamp on the area: pixel centres back to the field's padded texels, the
 // inverse of the sprite quad's placement, perspective and viewport. False when the depth
 // test or the frustum would drop it.
-bool placeStamp(const Flower& flower, const FlowerSet& set, const RasterView& view, RasterStamp& stamp) {
+// focal: the projection's cotangent of half the vertical field of view.
+bool placeStamp(const Flower& flower, const FlowerSet& set, const RasterView& view, double focal, RasterStamp& stamp) {
     const double z = path.plane + static_cast<double>(flower.depth * set.depthScale);
     if (!(z > view.nearPlane && z < view.farPlane))
         return false;
-    const double focal = 1.0 / std::tan(view.fovY * 0.5 * degreesToRadians);
     const double k = focal * view.areaHeight / (2.0 * z);  // pixels per unit at the flower's depth
     const double turn = flower.angle * degreesToRadians;
     const double c = static_cast<float>(std::cos(turn)) * set.sizeFactor;
@@ -88,9 +88,10 @@ bool placeStamp(const Flower& flower, const FlowerSet& set, const RasterView& vi
 
 void placeStamps(const FlowerSet& set, const RasterView& view) {
     drawOrderSort(path.order, set.flowers);
+    const double focal = 1.0 / std::tan(view.fovY * 0.5 * degreesToRadians);
     int32_t placed = 0;
     for (int32_t k = 0; k < path.order.count; ++k)
-        placed += placeStamp(set.flowers[path.order.flowers[k]], set, view, path.stamps[placed]);
+        placed += placeStamp(set.flowers[path.order.flowers[k]], set, view, focal, path.stamps[placed]);
     path.stampCount = placed;
 }
 

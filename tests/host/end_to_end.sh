@@ -16,7 +16,8 @@ mkdir -p "$work"
 . "$PETALRAIN_WINE_SESSION/session.env"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=../support.sh
+. "$(dirname "$0")/../support.sh"
 
 # Waits up to $1 seconds for a mapped X window whose name matches $2; prints its id.
 wait_for_window() {
@@ -40,16 +41,6 @@ expect_exit_zero() {
     wait "$pid" || fail "$3 ended with exit code $?"
 }
 
-# Share of pixels of image $1 that pass the fx test $2.
-share() {
-    convert "$1" -sample '480x270!' -fx "($2) ? 1 : 0" -format '%[fx:mean]' info:
-}
-at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
-at_most() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v <= m) }'; }
-
-tinted='r >= 0.85 && g < r - 0.04'
-white='r > 0.96 && g > 0.96 && b > 0.96'
-
 temp_folder=$("$wine_run" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 model_file=$("$wine_run" winepath -u "$temp_folder\\xoeqaze.tmp" 2>/dev/null)
 "$wine_run" reg delete 'HKCU\Control Panel\ScreenSaver\Petalrain' /f >/dev/null 2>&1 || true
@@ -67,19 +58,15 @@ saver_screen() {
     convert "$work/saver.png" -crop 4x4@ +repage "$work/cell-%02d.png"
     local cell s
     for cell in "$work"/cell-*.png; do
-        s=$(share "$cell" "$tinted")
+        s=$(share "$cell" "$tinted" 480x270)
         at_least "$s" 0.2 || { echo "$(basename "$cell"): only $s of it is tinted"; return 1; }
     done
-    s=$(share "$work/saver.png" "$white")
+    s=$(share "$work/saver.png" "$white" 480x270)
     at_least "$s" 0.02 || { echo "only $s of the screen is white"; return 1; }
-    s=$(share "$work/saver.png" 'r < 0.8')
+    s=$(share "$work/saver.png" 'r < 0.8' 480x270)
     at_most "$s" 0.01 || { echo "$s of the screen is neither white nor a flower"; return 1; }
 }
-deadline=$((SECONDS + 90))
-until why=$(saver_screen); do
-    [ $SECONDS -lt $deadline ] || fail "$why"
-    sleep 1
-done
+await 90 "the saver's screen" saver_screen
 convert "$work/saver.png" -resize 960x540 -colors 256 -strip PNG8:"$work/screenshot.png"
 xdotool key space
 expect_exit_zero 60 "$saver" "the saver"
@@ -108,12 +95,11 @@ echo "== settings dialog"
 dialog=$!
 window=$(wait_for_window 60 'スクリーンセーバーの設定') || fail "no settings dialog"
 # Mapped is not yet painted: await the dialog's controls in its picture.
-deadline=$((SECONDS + 60))
-until import -window "$window" "$work/settings-dialog.png" 2>/dev/null &&
-    [ "$(identify -format '%k' "$work/settings-dialog.png")" -gt 8 ]; do
-    [ $SECONDS -lt $deadline ] || fail "the settings dialog shows nothing"
-    sleep 0.5
-done
+dialog_painted() {
+    import -window "$window" "$work/settings-dialog.png" 2>/dev/null &&
+        [ "$(identify -format '%k' "$work/settings-dialog.png")" -gt 8 ]
+}
+await 60 "the settings dialog shows nothing" dialog_painted
 import -window root "$work/dialog.png"
 xdotool key --window "$window" Return
 expect_exit_zero 60 "$dialog" "the settings dialog"

@@ -18,7 +18,8 @@ bash "$scripts/wine-session.sh" start "$PETALRAIN_WINE_SESSION"
 . "$PETALRAIN_WINE_SESSION/session.env"
 wine() { bash "$scripts/wine-run.sh" "$@"; }
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=../support.sh
+. "$(dirname "$0")/../support.sh"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Petalrain'
 desktop_key='HKCU\Control Panel\Desktop'

@@ -8,14 +8,12 @@ work=$2
 mkdir -p "$work"
 rm -f "$work"/*
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=headless_sway.sh
+. "$(dirname "$0")/headless_sway.sh"
 for tool in sway swaymsg grim dbus-daemon convert; do
     command -v $tool >/dev/null || fail "$tool is missing (scripts/setup-deps.sh installs it)"
 done
 /usr/bin/python3 -c 'import dbusmock' 2>/dev/null || fail "python3-dbusmock is missing (scripts/setup-deps.sh)"
-
-# shellcheck source=headless_sway.sh
-. "$(dirname "$0")/headless_sway.sh"
 session_open
 session_install "$1" petalrain
 cleanup() {

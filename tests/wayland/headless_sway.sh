@@ -1,9 +1,12 @@
 # A headless sway of its own, for the Wayland mode's tests and benchmark (sourced). sway
 # refuses root, so as root the compositor and its clients run as an unprivileged user made
 # for the purpose, with a private runtime folder that also holds the programs (copied: the
-# user may not reach the build folder) and the photographs. The caller defines fail.
+# user may not reach the build folder) and the photographs.
 #   session_open; session_install FILE NAME...; start_sway MODE [SCALE]; in_session COMMAND...
 #   exec_in_session COMMAND... & (then $! is the command's pid); session_close
+
+# shellcheck source=../support.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support.sh"
 
 user=petalrain-wayland
 run=
@@ -55,17 +58,6 @@ in_session() { (exec_in_session "$@"); }
 exec_in_session() {
     exec "${as_user[@]}" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" \
         "${session_env[@]}" "${sanitizer_env[@]}" "$@"
-}
-
-# Polls a command until it succeeds; a slow machine only takes longer.
-await() {
-    local limit=$1 what=$2 why=
-    shift 2
-    local deadline=$((SECONDS + limit))
-    until why=$("$@" 2>&1); do
-        [ $SECONDS -lt $deadline ] || fail "$what (after $limit s: $why)"
-        sleep 0.3
-    done
 }
 
 start_sway() {  # MODE [SCALE]: the first output, HEADLESS-1

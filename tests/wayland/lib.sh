@@ -3,8 +3,6 @@
 #   wayland_session WORK_DIR PROGRAM...: checks the tools, opens the session, installs the
 #   programs under their own names, copies the pictures and logs to WORK_DIR at the end
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
 # shellcheck source=headless_sway.sh
 . "$(dirname "${BASH_SOURCE[0]}")/headless_sway.sh"
 patience=60
@@ -47,17 +45,6 @@ await_exit() {
 
 photograph() { in_session grim -o "$1" "$run/$2.png"; }
 
-# Share of the picture's pixels that pass an fx test, on a sample (-fx is slow).
-share() { convert "$1" -alpha off -sample '160x90!' -fx "($2) ? 1 : 0" -format '%[fx:mean]' info:; }
-at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
-
-# Succeeds when the picture shows tinted flowers on white.
-has_flowers() {
-    local tinted white
-    tinted=$(share "$1" 'r >= 0.85 && g < r - 0.04')
-    white=$(share "$1" 'r > 0.98 && g > 0.98 && b > 0.98')
-    at_least "$tinted" 0.05 && at_least "$white" 0.05 || { echo "tinted $tinted, white $white"; return 1; }
-}
 
 # Succeeds when the output's photograph shows tinted flowers on white.
 shows_flowers() { photograph "$1" "$2" && has_flowers "$run/$2.png"; }

@@ -70,6 +70,18 @@ one_output)
     start_saver --wayland "${scene[@]}" --frames $frames --hold
     await $patience "the output does not show the headless frame" photo_matches HEADLESS-1
     ;;
+raster_without_egl)
+    # A machine that would have OpenGL (the no-op driver stands in) where EGL cannot be had:
+    # the raster path draws all the same, into shared memory, and says so.
+    start_sway 320x180
+    expected_frame 320 180
+    exec_in_session env GALLIUM_NOOP=1 __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent "$run/petalrain" --wayland \
+        "${scene[@]}" --frames $frames --hold 2>"$run/saver.log" &
+    saver_pid=$!
+    pids+=("$saver_pid")
+    await $patience "the output does not show the headless frame" photo_matches HEADLESS-1
+    grep -q 'drawing with the raster path' "$run/saver.log" || fail "it does not say so: $(cat "$run/saver.log")"
+    ;;
 two_outputs)
     # One scene over the layout: each output shows its half of the joined frame.
     start_sway 320x180

@@ -17,7 +17,6 @@ set -euo pipefail
 host=$(realpath "${1:-build/native/linux/petalrain}")
 memory_seconds=${HOST_BENCH_MEMORY_SECONDS:-60}
 work=$(mktemp -d)
-fail() { echo "host_bench: $*" >&2; exit 1; }
 . "$(dirname "$0")/../../tests/wayland/headless_sway.sh"
 finish() {
     kill "${xvfb:-}" 2>/dev/null || true

@@ -51,17 +51,21 @@ int main(int argc, char** argv) {
                      made.message().c_str());
         return 1;
     }
-    const SceneStart start{options.width,
-                           options.height,
-                           static_cast<int16_t>(options.flowers),
-                           static_cast<int16_t>(options.size),
-                           options.seeded,
-                           options.seed,
-                           options.renderer};
-    const bool withGl = !sceneStartWithoutGl(start);
+    SceneStart start{options.width,
+                     options.height,
+                     static_cast<int16_t>(options.flowers),
+                     static_cast<int16_t>(options.size),
+                     options.seeded,
+                     options.seed,
+                     options.renderer};
+    bool withGl = !sceneStartWithoutGl(start);
     if (withGl && !headlessGlOpen(options.width, options.height)) {
         std::fprintf(stderr, "petalrain-render: no offscreen OpenGL context of %dx%d\n", options.width, options.height);
-        return 1;
+        // Without OpenGL the raster path still draws, unless a path was named.
+        if (sceneWantedRenderer() != SceneRenderer::Automatic)
+            return 1;
+        start.renderer = SceneRenderer::Raster;
+        withGl = false;
     }
     if (!sceneStart(start))
         std::fprintf(stderr, "petalrain-render: the flower model did not load; frames stay white\n");
