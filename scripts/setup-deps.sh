@@ -19,8 +19,9 @@ release_packages=(
     g++-mingw-w64-x86-64 nsis zip dpkg-dev file git
 )
 test_packages=(
-    # native tests and benchmarks, the Linux host's tests on a private X server, GLX traces
-    googletest libgtest-dev libbenchmark-dev xvfb xauth apitrace
+    # native tests and benchmarks, the Linux host's tests on a private X server, GLX traces;
+    # processes and windows looked for by name
+    googletest libgtest-dev libbenchmark-dev xvfb xauth apitrace procps x11-utils
     # fuzzing
     clang libclang-rt-14-dev
     # the Windows tests and the installer's under Wine
@@ -29,7 +30,8 @@ test_packages=(
     libxml2-utils lintian man-db
     # the Wayland mode's tests: a headless sway and its photographs; weston, which has no
     # layer shell, and its window that covers an output; for the saver modes a virtual
-    # keyboard, a window that logs the keys reaching it, and an idle daemon beside it
+    # keyboard, a window that logs the keys reaching it, an idle daemon beside it and a
+    # locker after it
     sway grim weston python3 wtype wev swayidle swaylock
     # the saver modes' tests: a private D-Bus with an inhibiting caller and a stand-in UPower
     dbus-daemon python3-dbus python3-dbusmock

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Figures of the saver modes on a headless sway at 1920x1080, or MODE (numbers printed,
 # nothing judged): the time from a click to the saver's exit; the share of a core and the resident
-# memory of --idle while it waits; the share of a core while the saver shows, on llvmpipe
-# (the sprite path) and under GALLIUM_NOOP=1 (OpenGL's CPU work alone), with sway's beside it.
+# memory of --idle while it waits; the share of a core while the saver shows, on the raster
+# path (the default without a GPU) and on the sprite path on llvmpipe, with sway's beside it.
 # usage: saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)] [MODE]
 set -euo pipefail
 wait_seconds=${3:-60}
@@ -54,7 +54,8 @@ shown() {  # LABEL [env...]: the default scene shown, its share and sway's over 
     kill -TERM "$saver_pid"
     await_exit
 }
-shown "--saver at $mode, llvmpipe"
+shown "--saver at $mode, raster path"
+shown "--saver at $mode, sprite path on llvmpipe" PETALRAIN_RENDERER=sprite
 
 # From the click's handling by the compositor to the exit, five times.
 for _ in 1 2 3 4 5; do

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Figures of the saver of its own on X11 (Xvfb, 1920x1080, default settings), printed, never
 # judged: --idle's share of a core and resident memory while it waits, and --saver's share
-# of a core while it shows, on Mesa's llvmpipe and under GALLIUM_NOOP=1; the time from a key
-# press (xdotool's, its own start included) to the saver's exit at 1920x1080 and 3840x2160.
+# of a core while it shows, on the raster path (the default without a GPU), on the sprite path
+# on Mesa's llvmpipe and under GALLIUM_NOOP=1; the time from a key press (xdotool's, its own
+# start included) to the saver's exit at 1920x1080 and 3840x2160 on both paths.
 # usage: saver_bench.sh [PETALRAIN]   (default build/native/linux/petalrain)
 #   SAVER_BENCH_WAIT_SECONDS: how long the wait is sampled (default 60)
 set -euo pipefail
@@ -69,22 +70,28 @@ kill "$pid" "${pids[-1]}"
 wait "${pids[-1]}" 2>/dev/null || true  # no motion from it reaches the next saver
 
 echo "== --saver shown at 1920x1080"
-for driver in llvmpipe GALLIUM_NOOP=1; do
-    env ${driver/llvmpipe/} "$host" --saver --renderer sprite 2>"$work/stderr" &
+for driver in raster llvmpipe GALLIUM_NOOP=1; do
+    renderer=sprite driver_env=()
+    case $driver in
+    raster) renderer=raster ;;
+    GALLIUM_NOOP=1) driver_env=("$driver") ;;
+    esac
+    env "${driver_env[@]}" "$host" --saver --renderer "$renderer" 2>"$work/stderr" &
     pid=$!
     pids+=("$pid")
     sleep 4
     kill -0 "$pid" 2>/dev/null || { echo "$driver: the saver ended: $(cat "$work/stderr")"; continue; }
-    sample_share "$driver, sprite path$(grep -o ': drawing with the [a-z]* path' "$work/stderr" || true)" "$pid" 10
+    sample_share "$driver, $renderer path" "$pid" 10
     resident "$driver, shown" "$pid"
     kill "$pid"
 done
 
-echo "== from a key press to the saver's exit, llvmpipe, sprite path (5 runs each)"
-for size in 1920x1080 3840x2160; do
+for renderer in raster sprite; do
+  echo "== from a key press to the saver's exit, $renderer path (5 runs each)"
+  for size in 1920x1080 3840x2160; do
     start_xvfb $size
     for _ in 1 2 3 4 5; do
-        "$host" --saver --renderer sprite 2>/dev/null &
+        "$host" --saver --renderer $renderer 2>/dev/null &
         pid=$!
         until xwininfo -root -children 2>/dev/null | grep -q '"Petalrain"'; do sleep 0.2; done
         sleep 2
@@ -95,4 +102,5 @@ for size in 1920x1080 3840x2160; do
         xdotool keyup a
         printf '%-56s %7.1f ms\n' "$size, key to exit" "$(awk -v a="$since" -v b="$ended" 'BEGIN { print (b - a) / 1e6 }')"
     done
+  done
 done
