@@ -20,7 +20,8 @@ exec_in_session wtype -s 3600000 &
 pids+=($!)
 await $patience "the seat has no keyboard" eval 'in_session swaymsg -t get_inputs | grep -q keyboard'
 saver="$run/petalrain --saver --count 2000 --size 150 2>>$run/saver.log"
-saver_pid() { pgrep -n -u "$user" -x petalrain || true; }
+# This session's saver alone: other tests' sessions run as the same user.
+saver_pid() { pgrep -n -u "$user" -f "^$run/petalrain --saver" || true; }
 shown() { [ -n "$(saver_pid)" ] && shows_flowers HEADLESS-1 "$1"; }
 # A key, then that saver's end: the next idle period may start another soon after.
 wake() {
@@ -39,8 +40,8 @@ for showing in first second; do
 done
 # That swayidle goes, with the saver it may have started again meanwhile.
 kill "${pids[-1]}"
-pkill -u "$user" -x petalrain || true
-await $patience "the saver outlived its swayidle" eval '! pgrep -u "$user" -x petalrain'
+pkill -u "$user" -f "^$run/petalrain --saver" || true
+await $patience "the saver outlived its swayidle" eval '[ -z "$(saver_pid)" ]'
 
 # exec swayidle -w timeout 300 'petalrain --saver; swaylock -f'
 exec_in_session swayidle -w timeout 2 "$saver; swaylock -f" >"$run/swayidle-lock.log" 2>&1 &
