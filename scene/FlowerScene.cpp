@@ -133,7 +133,8 @@ void sceneRelease() {
     delete[] flowerScene.flowers;
     flowerScene.flowers = nullptr;
     flowerScene.flowerCount = 0;
-    if (flowerScene.flowerModel && contextCurrent)
+    // A model loaded without a context (the raster path's) has no buffers to delete.
+    if (flowerScene.flowerModel && (contextCurrent || !mqoLoaderState.buffersSupported))
         mqoFreeModels(flowerScene.flowerModel, 1);
     flowerScene.flowerModel = nullptr;
     mqoReleaseTexturePool();
