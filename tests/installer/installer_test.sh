@@ -77,7 +77,8 @@ snapshot "$work/before"
 echo "== install"
 install_silently "install"
 echo "== the installed saver"
-bash "$here/../host/end_to_end.sh" 'C:\windows\system32\Petalrain.scr' "$preview_parent" "$work/end_to_end"
+bash "$here/../host/end_to_end.sh" 'C:\windows\system32\Petalrain.scr' "$preview_parent" "$work/end_to_end" \
+    "raster path: OpenGL here is llvmpipe"
 echo "== install over the installed one"
 install_silently "second install"
 
