@@ -72,3 +72,14 @@ idle() {
     [ $((after - before)) -le 1 ] || { echo "$((after - before)) ticks in 2 s"; return 1; }
 }
 
+# The tests' virtual pointer (the program virtual_pointer, installed in the session), which
+# gives the seat its pointer while it runs and takes commands on file descriptor 9.
+start_pointer() {  # [X Y]: where it starts, away from the edges that would clamp its moves
+    mkfifo "$run/pointer.in"
+    [ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
+    exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
+    pids+=($!)
+    exec 9>"$run/pointer.in"
+    await $patience "the virtual pointer did not start" grep -q ready "$run/pointer.log"
+    swaymsg seat seat0 cursor set "${1:-100}" "${2:-100}"
+}

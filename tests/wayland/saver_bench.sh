@@ -23,12 +23,7 @@ share_over() {  # SECONDS PID: percent of one core
 }
 
 start_sway "$mode"
-mkfifo "$run/pointer.in"
-[ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
-exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
-pids+=($!)
-exec 9>"$run/pointer.in"
-await $patience "the virtual pointer did not start" grep -q ready "$run/pointer.log"
+start_pointer
 
 # Waiting: no surface, no frame.
 start_saver --idle 3600

@@ -17,17 +17,7 @@ wayland_session "$work" "$2" "$3"
 
 scene=(--count 2000 --size 150)
 
-# The virtual pointer, which gives the seat its pointer while it runs; pointer COMMAND
-# returns once the compositor has handled the command.
-start_pointer() {  # [X Y]: where it starts, away from the edges that would clamp its moves
-    mkfifo "$run/pointer.in"
-    [ "$(id -u)" -ne 0 ] || chown "$user:" "$run/pointer.in"
-    exec_in_session "$run/virtual_pointer" <"$run/pointer.in" >"$run/pointer.log" 2>&1 &
-    pids+=($!)
-    exec 9>"$run/pointer.in"
-    await $patience "the virtual pointer did not start" grep -q ready "$run/pointer.log"
-    swaymsg seat seat0 cursor set "${1:-100}" "${2:-100}"
-}
+# pointer COMMAND returns once the compositor has handled the command.
 pointer_done() { grep -c done "$run/pointer.log" || true; }
 pointer_done_above() { [ "$(pointer_done)" -gt "$1" ]; }
 pointer() {

@@ -1,6 +1,8 @@
 #include "XProcessSupport.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -102,4 +104,28 @@ bool waitForFlowers(Display* display, Window window, int left) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
+}
+
+pid_t startHost(std::vector<std::string> arguments, const std::vector<std::string>& settings,
+                const std::string& errors) {
+    arguments.insert(arguments.begin(), PETALRAIN_HOST);
+    std::vector<std::string> environment = settings;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (std::string& setting : environment)
+            putenv(setting.data());
+        dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        std::vector<char*> argv;
+        for (std::string& word : arguments)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }

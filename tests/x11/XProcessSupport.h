@@ -12,6 +12,15 @@ using Clock = std::chrono::steady_clock;
 constexpr double patience = 60.0;
 
 #include <string>
+#include <vector>
+
+// Starts the host with the arguments, the environment's settings ("NAME=VALUE") added, its
+// standard error written to the file errors.
+pid_t startHost(std::vector<std::string> arguments, const std::vector<std::string>& settings,
+                const std::string& errors);
+
+// What the file holds, for messages.
+std::string fileText(const std::string& path);
 
 // Starts a 1280x720 Xvfb on a free display; its name, empty when it did not start.
 std::string startXvfb(pid_t& server);

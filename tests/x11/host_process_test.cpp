@@ -7,15 +7,11 @@
 #include <X11/keysym.h>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
-#include <fstream>
-#include <iterator>
 #include <signal.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "FlowerScene.h"
 #include "HeadlessGl.h"
@@ -38,26 +34,14 @@ protected:
 
     // Starts the host with a private temporary folder; its standard error goes to a file.
     pid_t start(std::vector<std::string> arguments, const char* screensaverWindow = nullptr) {
-        arguments.insert(arguments.begin(), PETALRAIN_HOST);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setenv("TMPDIR", tempFolder.c_str(), 1);
-            if (screensaverWindow)
-                setenv("XSCREENSAVER_WINDOW", screensaverWindow, 1);
-            dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-            std::vector<char*> argv;
-            for (std::string& word : arguments)
-                argv.push_back(word.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        std::vector<std::string> settings{"TMPDIR=" + tempFolder.string()};
+        if (screensaverWindow)
+            settings.push_back(std::string("XSCREENSAVER_WINDOW=") + screensaverWindow);
+        return startHost(std::move(arguments), settings, errors);
     }
 
     std::string errorText() const {
-        std::ifstream file(errors);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        return fileText(errors);
     }
 
     Window createWindow(int width, int height, int x = 0) {

@@ -8,15 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "XProcessSupport.h"
@@ -67,25 +63,11 @@ protected:
 
     pid_t start(std::vector<std::string> arguments, const std::vector<std::string>& environment = {}) {
         arguments.insert(arguments.end(), smallScene.begin(), smallScene.end());
-        arguments.insert(arguments.begin(), PETALRAIN_HOST);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            for (const std::string& setting : environment)
-                putenv(const_cast<char*>(setting.c_str()));
-            dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-            std::vector<char*> argv;
-            for (std::string& word : arguments)
-                argv.push_back(word.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        return startHost(std::move(arguments), environment, errors);
     }
 
     std::string errorText() const {
-        std::ifstream file(errors);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        return fileText(errors);
     }
 
     // The saver's override-redirect window once it is mapped and shows flowers; None when
