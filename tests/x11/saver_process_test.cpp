@@ -211,6 +211,32 @@ struct PrivateBus {
     }
 };
 
+// A python3 client on the bus, running script: its standard output on *output, its standard
+// input, when input is not null, on *input. A client that reads its input ends with the test.
+pid_t startClient(const PrivateBus& bus, const char* script, int* output, int* input = nullptr) {
+    int out[2], in[2];
+    if (pipe(out) != 0 || pipe(in) != 0)
+        return -1;
+    const pid_t client = fork();
+    if (client == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        close(in[1]);
+        close(out[0]);
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), 1);
+        execl("/usr/bin/python3", "python3", "-c", script, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    *output = out[0];
+    if (input)
+        *input = in[1];
+    else
+        close(in[1]);
+    return client;
+}
+
 constexpr char inhibitingCaller[] = R"(
 import dbus, sys
 saver = dbus.SessionBus().get_object('org.freedesktop.ScreenSaver', '/org/freedesktop/ScreenSaver')
@@ -233,57 +259,40 @@ TEST_F(SaverProcessTest, IdleShowsAfterEachIdlePeriodUnlessInhibited) {
         EXPECT_EQ(waitpid(daemon, nullptr, WNOHANG), 0) << "the daemon goes on";
     }
 
-    int toCaller[2], fromCaller[2];
-    ASSERT_EQ(pipe(toCaller), 0);
-    ASSERT_EQ(pipe(fromCaller), 0);
-    const pid_t caller = fork();
-    if (caller == 0) {
-        dup2(toCaller[0], STDIN_FILENO);
-        dup2(fromCaller[1], STDOUT_FILENO);
-        close(toCaller[1]);
-        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), 1);
-        execl("/usr/bin/python3", "python3", "-c", inhibitingCaller, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(toCaller[0]);
-    close(fromCaller[1]);
+    int fromCaller = -1, toCaller = -1;
+    const pid_t caller = startClient(bus, inhibitingCaller, &fromCaller, &toCaller);
+    ASSERT_GT(caller, 0);
     xdotool("key a");  // the saver ended: a fresh period
     char cookie[32] = {};
-    ASSERT_GT(read(fromCaller[0], cookie, sizeof cookie - 1), 0) << "the caller got an inhibition";
+    ASSERT_GT(read(fromCaller, cookie, sizeof cookie - 1), 0) << "the caller got an inhibition";
     EXPECT_GT(std::atoi(cookie), 0);
     // Three idle periods with no saver: a slow machine only makes this weaker, never wrong.
     EXPECT_EQ(awaitSaver(6.0), None) << "the saver shows while inhibited";
-    close(toCaller[1]);
+    close(toCaller);
     EXPECT_EQ(exitCode(caller, patience), 0);
     EXPECT_NE(awaitSaver(), None) << "the caller's exit ends its inhibition";
     xdotool("key a");
 
     kill(daemon, SIGTERM);
     EXPECT_EQ(exitCode(daemon, patience), 0) << errorText();
-    close(fromCaller[0]);
+    close(fromCaller);
 }
 
 // Another program owns the name: the daemon leaves it, says so once, and still runs.
 TEST_F(SaverProcessTest, ANameOwnedElsewhereIsLeftWithOneLine) {
     PrivateBus bus;
     ASSERT_TRUE(bus.open());
-    int fromOwner[2];
-    ASSERT_EQ(pipe(fromOwner), 0);
-    const pid_t owner = fork();
-    if (owner == 0) {
-        dup2(fromOwner[1], STDOUT_FILENO);
-        setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), 1);
-        execl("/usr/bin/python3", "python3", "-c",
-              "import dbus, time\n"
-              "bus = dbus.SessionBus()\n"
-              "print(bus.request_name('org.freedesktop.ScreenSaver'), flush=True)\n"
-              "time.sleep(600)\n",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fromOwner[1]);
+    // It holds the name until its input closes, with the test at the latest.
+    int fromOwner = -1, toOwner = -1;
+    const pid_t owner = startClient(bus,
+                                    "import dbus, sys\n"
+                                    "bus = dbus.SessionBus()\n"
+                                    "print(bus.request_name('org.freedesktop.ScreenSaver'), flush=True)\n"
+                                    "sys.stdin.read()\n",
+                                    &fromOwner, &toOwner);
+    ASSERT_GT(owner, 0);
     char owned[8] = {};
-    ASSERT_GT(read(fromOwner[0], owned, sizeof owned - 1), 0) << "the other program owns the name";
+    ASSERT_GT(read(fromOwner, owned, sizeof owned - 1), 0) << "the other program owns the name";
     const pid_t daemon = start({"--idle", "600"}, {"DBUS_SESSION_BUS_ADDRESS=" + bus.address});
     for (const auto end = Clock::now() + std::chrono::duration<double>(patience);
          Clock::now() < end && errorText().find('\n') == std::string::npos;)
@@ -293,9 +302,9 @@ TEST_F(SaverProcessTest, ANameOwnedElsewhereIsLeftWithOneLine) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
     kill(daemon, SIGINT);
     EXPECT_EQ(exitCode(daemon, patience), 0) << errorText();
-    kill(owner, SIGTERM);
-    waitpid(owner, nullptr, 0);
-    close(fromOwner[0]);
+    close(toOwner);
+    EXPECT_EQ(exitCode(owner, patience), 0);
+    close(fromOwner);
 }
 
 // The X server's end is the session's: a shown saver, and a daemon that waits after its

@@ -3,13 +3,13 @@
 # nothing judged): the time from a click to the saver's exit; the share of a core and the resident
 # memory of --idle while it waits; the share of a core while the saver shows, on the raster
 # path (the default without a GPU) and on the sprite path on llvmpipe, with sway's beside it.
-# usage: saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)] [MODE]
+# usage: wayland_saver_bench.sh PETALRAIN VIRTUAL_POINTER [WAIT_SECONDS (default 60)] [MODE]
 set -euo pipefail
 wait_seconds=${3:-60}
 mode=${4:-1920x1080}
 tools=()
-# shellcheck source=lib.sh
-. "$(dirname "$0")/lib.sh"
+# shellcheck source=../../tests/wayland/lib.sh
+. "$(dirname "$0")/../../tests/wayland/lib.sh"
 results=$(mktemp -d)
 wayland_session "$results" "$1" "$2"
 hz=$(getconf CLK_TCK)

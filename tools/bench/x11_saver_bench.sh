@@ -4,7 +4,7 @@
 # of a core while it shows, on the raster path (the default without a GPU), on the sprite path
 # on Mesa's llvmpipe and under GALLIUM_NOOP=1; the time from a key press (xdotool's, its own
 # start included) to the saver's exit at 1920x1080 and 3840x2160 on both paths.
-# usage: saver_bench.sh [PETALRAIN]   (default build/native/linux/petalrain)
+# usage: x11_saver_bench.sh [PETALRAIN]   (default build/native/linux/petalrain)
 #   SAVER_BENCH_WAIT_SECONDS: how long the wait is sampled (default 60)
 set -euo pipefail
 host=$(realpath "${1:-build/native/linux/petalrain}")
